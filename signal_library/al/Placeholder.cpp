@@ -1,0 +1,1 @@
+namespace al { int placeholder = 0; }
