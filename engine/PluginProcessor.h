@@ -22,6 +22,11 @@ public:
     void setCurrentProgram (int) override {}
     const juce::String getProgramName (int) override { return {}; }
     void changeProgramName (int, const juce::String&) override {}
-    void getStateInformation (juce::MemoryBlock&) override {}
-    void setStateInformation (const void*, int) override {}
+    // Saved state and preset files (PluginProcessorState.cpp).
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+    void saveStateToXML (juce::XmlElement& xml);
+    void loadStateFromXML (juce::XmlElement* xml);
+    bool saveStateToFile (juce::File file);
+    void setStateFromFile (juce::File file);
 };
