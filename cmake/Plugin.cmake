@@ -76,7 +76,7 @@ target_link_libraries(Toravel
     PUBLIC
         signal_library
         GLU
-        juce::juce_recommended_config_flags
+        juce::juce_recommended_config_flags)
 
 # Tests and tools link the plug-in's shared-code library instead of compiling the
 # framework again; this target hands them its headers and definitions.
