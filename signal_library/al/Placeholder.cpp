@@ -1,1 +1,0 @@
-namespace al { int placeholder = 0; }
