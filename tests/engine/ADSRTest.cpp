@@ -1,0 +1,260 @@
+#include "ADSR.h"
+
+#include <gtest/gtest.h>
+#include <cmath>
+
+namespace
+{
+// A small rate makes every stage a handful of samples long and every point exact.
+ADSR makeEnvelope (float rate, float a, float d, float s, float r, float curve = 2.0f)
+{
+    ADSR env (rate, a, d, s, r, curve);
+    env.enabled = true;
+    return env;
+}
+
+int samplesUntilSustain (ADSR& env, int limit)
+{
+    for (int n = 0; n < limit; ++n)
+    {
+        env.nextSample();
+        if (env.inSustain)
+            return n + 1;
+    }
+    return -1;
+}
+} // namespace
+
+TEST (ADSRStages, SwitchedOffPassesFullLevelInEveryStage)
+{
+    ADSR env (1000.0f, 0.01f, 0.02f, 0.5f, 0.05f, 2.0f);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ (env.nextSample(), 1.0f);
+    env.trigger();
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ (env.nextSample(), 1.0f);
+    EXPECT_EQ (env.attackDecayIndex, 0) << "switched off, time does not advance";
+    env.release();
+    EXPECT_EQ (env.nextSample(), 1.0f);
+}
+
+TEST (ADSRStages, IdleAfterConstructionUntilTriggered)
+{
+    ADSR env = makeEnvelope (44100.0f, 0.01f, 0.02f, 0.9f, 0.5f);
+    EXPECT_TRUE (env.isIdle());
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ (env.nextSample(), 0.0f);
+}
+
+TEST (ADSRStages, AttackDecaySustainReleaseFollowTheTables)
+{
+    // 1000 Hz: attack 10 points, decay 20 points, release 50 points.
+    ADSR env = makeEnvelope (1000.0f, 0.01f, 0.02f, 0.9f, 0.05f);
+    ASSERT_EQ (env.attackDecaySamples, 30);
+    ASSERT_EQ (env.releaseSamples, 50);
+
+    env.trigger();
+    float out[30];
+    for (float& o : out)
+        o = env.nextSample();
+
+    EXPECT_EQ (out[0], 0.0f);
+    EXPECT_EQ (out[5], 0.25f);
+    EXPECT_FLOAT_EQ (out[9], 0.81f);
+    EXPECT_EQ (out[10], 1.0f) << "the decay starts at full level";
+    EXPECT_FLOAT_EQ (out[20], 1.0f - 0.25f * 0.1f);
+    for (int i = 1; i < 10; ++i)
+        EXPECT_GT (out[i], out[i - 1]);
+    for (int i = 11; i < 30; ++i)
+        EXPECT_LT (out[i], out[i - 1]);
+    EXPECT_GT (out[29], 0.9f);
+    EXPECT_TRUE (env.inSustain) << "the table is used up after exactly 30 samples";
+
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ (env.nextSample(), 0.9f);
+
+    env.release();
+    EXPECT_FLOAT_EQ (env.nextSample(), 0.9f);
+    EXPECT_FLOAT_EQ (env.nextSample(), 0.9f * 0.98f * 0.98f);
+    for (int i = 2; i < 50; ++i)
+        env.nextSample();
+    EXPECT_TRUE (env.isIdle());
+    const float last = env.value;
+    EXPECT_GT (last, 0.0f);
+    EXPECT_LT (last, 0.001f);
+    EXPECT_EQ (env.nextSample(), last) << "idle holds the level the release reached";
+}
+
+TEST (ADSRStages, ShortStagesAreRaisedButTheGivenTimesAreKept)
+{
+    ADSR env = makeEnvelope (1000.0f, 0.0f, 0.001f, 0.5f, -1.0f);
+    EXPECT_EQ (env.attackTime, 0.0f);
+    EXPECT_EQ (env.decayTime, 0.001f);
+    EXPECT_EQ (env.releaseTime, -1.0f);
+    EXPECT_EQ (env.attackDecaySamples, 20);
+    EXPECT_EQ (env.releaseSamples, 10);
+}
+
+TEST (ADSRStages, CurveBelowOneGivesStraightSegments)
+{
+    ADSR env = makeEnvelope (1000.0f, 0.01f, 0.01f, 0.0f, 0.01f, 0.25f);
+    EXPECT_EQ (env.curve, 1.0f);
+    EXPECT_FLOAT_EQ (env.attackDecayTable[4], 0.4f);
+    EXPECT_FLOAT_EQ (env.attackDecayTable[15], 0.5f);
+    EXPECT_FLOAT_EQ (env.releaseTable[5], 0.5f);
+}
+
+TEST (ADSRStages, StageShorterThanOneSampleReturnsItsFirstPointOnce)
+{
+    ADSR env = makeEnvelope (10.0f, 0.01f, 0.01f, 0.7f, 0.01f);
+    ASSERT_EQ (env.attackDecaySamples, 0);
+    env.trigger();
+    env.nextSample();
+    EXPECT_TRUE (env.inSustain);
+    EXPECT_EQ (env.nextSample(), 0.7f);
+}
+
+TEST (ADSRStages, SampleRateAloneKeepsTheBuiltTiming)
+{
+    ADSR env = makeEnvelope (1000.0f, 0.01f, 0.02f, 0.5f, 0.05f);
+    env.setSampleRate (2000.0f);
+    env.trigger();
+    EXPECT_EQ (samplesUntilSustain (env, 1000), 30);
+    env.setEnvelope (0.01f, 0.02f, 0.5f, 0.05f, 2.0f);
+    EXPECT_EQ (env.attackDecaySamples, 60);
+    EXPECT_EQ (env.releaseSamples, 100);
+}
+
+TEST (ADSRStages, TablesShortenedUnderARunningStageEndItAtTheNextSample)
+{
+    ADSR env = makeEnvelope (1000.0f, 0.1f, 0.1f, 0.5f, 0.1f);
+    env.trigger();
+    for (int i = 0; i < 150; ++i)
+        env.nextSample();
+    env.setEnvelope (0.01f, 0.01f, 0.5f, 0.1f, 2.0f);
+    env.nextSample();
+    EXPECT_TRUE (env.inSustain);
+    EXPECT_EQ (env.nextSample(), 0.5f);
+}
+
+TEST (ADSRCapacity, StageTimesStayExactUpTo192kHz)
+{
+    ADSR env (44100.0f, 0.01f, 0.02f, 0.9f, 0.5f, 2.0f);
+    env.enabled = true;
+    env.setSampleRate (192000.0f);
+    env.setEnvelope (4.0f, 4.0f, 0.5f, 4.0f, 2.0f);
+    EXPECT_EQ (env.attackDecaySamples, 8 * 192000);
+    EXPECT_EQ (env.releaseSamples, 4 * 192000);
+    EXPECT_GE (env.tableCapacity(), env.attackDecaySamples);
+    EXPECT_GE (env.releaseTableCapacity(), env.releaseSamples);
+
+    env.trigger();
+    EXPECT_EQ (samplesUntilSustain (env, 2000000), 8 * 192000);
+    env.release();
+    int n = 0;
+    while (!env.isIdle() && n < 2000000)
+    {
+        env.nextSample();
+        ++n;
+    }
+    EXPECT_EQ (n, 4 * 192000);
+}
+
+TEST (ADSRCapacity, SettingsBeyondTheTablesAreClampedNotOverrun)
+{
+    ADSR env = makeEnvelope (44100.0f, 0.01f, 0.02f, 0.9f, 0.5f);
+    env.setEnvelope (1000.0f, 1000.0f, 0.5f, 1000.0f, 2.0f);
+    EXPECT_EQ (env.attackDecaySamples, env.tableCapacity());
+    EXPECT_EQ (env.releaseSamples, env.releaseTableCapacity());
+
+    env.setSampleRate (std::nanf (""));
+    env.setEnvelope (1.0f, 1.0f, 0.5f, 1.0f, 2.0f);
+    EXPECT_EQ (env.attackDecaySamples, 0);
+    EXPECT_EQ (env.releaseSamples, 0);
+
+    env.setSampleRate (1.0e12f);
+    env.setEnvelope (4.0f, 4.0f, 0.5f, 4.0f, 2.0f);
+    EXPECT_EQ (env.attackDecaySamples, env.tableCapacity());
+    env.trigger();
+    env.nextSample();
+    env.release();
+    env.nextSample();
+}
+
+TEST (ADSRTrigger, FromIdleAtZeroRestartsAtTheFirstPoint)
+{
+    ADSR env = makeEnvelope (1000.0f, 0.01f, 0.02f, 0.9f, 0.05f);
+    env.trigger();
+    EXPECT_EQ (env.attackDecayIndex, 0);
+    EXPECT_EQ (env.nextSample(), 0.0f);
+    EXPECT_FLOAT_EQ (env.nextSample(), 0.01f);
+}
+
+TEST (ADSRTrigger, ContinuesFromTheCurrentLevel)
+{
+    ADSR env = makeEnvelope (1000.0f, 0.01f, 0.02f, 0.5f, 0.05f, 1.0f);
+    env.trigger();
+    for (int i = 0; i < 40; ++i)
+        env.nextSample();
+    env.release();
+    for (int i = 0; i < 10; ++i)
+        env.nextSample();
+    const float level = env.value; // 0.5 x (1 - 9/50)
+    env.trigger();
+    const float next = env.nextSample();
+    EXPECT_NEAR (next, level, 0.05f) << "no jump back to silence";
+    EXPECT_EQ (env.attackDecayIndex, 5) << "the first of the nearest points, on the attack";
+}
+
+TEST (ADSRTrigger, DuringSustainPicksTheNearestPointFirstOfEquals)
+{
+    // Straight attack 0, 0.1 .. 0.9 and decay 1 down to just above 0.5: the level
+    // 0.5 lies exactly on attack point 5, which is found before the decay's end.
+    ADSR env = makeEnvelope (1000.0f, 0.01f, 0.01f, 0.5f, 0.05f, 1.0f);
+    env.trigger();
+    samplesUntilSustain (env, 100);
+    env.nextSample();
+    env.trigger();
+    EXPECT_EQ (env.attackDecayIndex, 5);
+
+    // With sustain 1.0 the decay stays at 1.0, whose first point follows the attack:
+    // the new note stays at the sustain level without a new attack.
+    ADSR flat = makeEnvelope (1000.0f, 0.01f, 0.01f, 1.0f, 0.05f, 2.0f);
+    flat.trigger();
+    samplesUntilSustain (flat, 100);
+    flat.nextSample();
+    flat.trigger();
+    EXPECT_EQ (flat.attackDecayIndex, 10);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ (flat.nextSample(), 1.0f);
+}
+
+TEST (ADSRRelease, DuringAttackFallsFromTheNextTableValue)
+{
+    ADSR env = makeEnvelope (1000.0f, 0.01f, 0.02f, 0.9f, 0.05f);
+    env.trigger();
+    for (int i = 0; i < 4; ++i)
+        env.nextSample();
+    env.release();
+    EXPECT_EQ (env.releaseStart, env.attackDecayTable[4]);
+    EXPECT_EQ (env.nextSample(), env.attackDecayTable[4]);
+    EXPECT_LT (env.nextSample(), env.attackDecayTable[4]);
+}
+
+TEST (ADSRRelease, DuringReleaseOrIdleRestartsFromTheSustainLevel)
+{
+    ADSR env = makeEnvelope (1000.0f, 0.01f, 0.02f, 0.6f, 0.05f, 1.0f);
+    env.trigger();
+    samplesUntilSustain (env, 100);
+    env.release();
+    for (int i = 0; i < 10; ++i)
+        env.nextSample();
+    env.release();
+    EXPECT_EQ (env.releaseIndex, 10) << "the fall continues at its own point";
+    EXPECT_FLOAT_EQ (env.nextSample(), 0.6f * 0.8f);
+
+    while (!env.isIdle())
+        env.nextSample();
+    env.release();
+    EXPECT_EQ (env.nextSample(), 0.6f) << "a second release from the sustain level";
+}
