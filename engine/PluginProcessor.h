@@ -2,26 +2,55 @@
 
 #include <JuceHeader.h>
 
+#include "DisplayValue.h"
+#include "QuorvelConversions.h"
+#include "ZKParameter.h"
+
 class QuorvelV2AudioProcessor : public juce::AudioProcessor
 {
 public:
     QuorvelV2AudioProcessor();
     ~QuorvelV2AudioProcessor() override;
 
-    const juce::String getName() const override { return "Toravel"; }
-    void prepareToPlay (double, int) override {}
-    void releaseResources() override {}
-    void processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer&) override { buffer.clear(); }
-    double getTailLengthSeconds() const override { return 0.0; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return false; }
+    const juce::String getName() const override;
+    void prepareToPlay (double sampleRate, int samplesPerBlock) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer& midi) override;
+
+    // The framework still drives these index-based operations in every wrapper; they
+    // are deprecated in its interface, which is why the warnings are silenced here.
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+    const juce::String getInputChannelName (int index) const override;
+    const juce::String getOutputChannelName (int index) const override;
+    bool isInputChannelStereoPair (int index) const override;
+    bool isOutputChannelStereoPair (int index) const override;
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
+    bool silenceInProducesSilenceOut() const override;
+    double getTailLengthSeconds() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
     juce::AudioProcessorEditor* createEditor() override { return nullptr; }
     bool hasEditor() const override { return false; }
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return {}; }
-    void changeProgramName (int, const juce::String&) override {}
+
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+    using juce::AudioProcessor::getParameterName;
+    using juce::AudioProcessor::getParameterText;
+    int getNumParameters() override;
+    const juce::String getParameterName (int index) override;
+    float getParameter (int index) override;
+    const juce::String getParameterText (int index) override;
+    int getParameterNumSteps (int index) override;
+    float getParameterDefaultValue (int index) override;
+    void setParameter (int index, float newValue) override;
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int index, const juce::String& newName) override;
+
     // Saved state and preset files (PluginProcessorState.cpp).
     void getStateInformation (juce::MemoryBlock& destData) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
@@ -29,4 +58,36 @@ public:
     void loadStateFromXML (juce::XmlElement* xml);
     bool saveStateToFile (juce::File file);
     void setStateFromFile (juce::File file);
+
+    // The engine's own access to the value in the parameter's unit; the host is not told.
+    float getScaledParameter (int index);
+    void setScaledParameter (int index, float value);
+
+    void setCurrentPresetName (const juce::String& name);
+    juce::String getCurrentPresetName();
+
+    DisplayValue modFreq[3];
+    DisplayValue modDepth[3];
+    DisplayValue modIndex[3];
+    DisplayValue totalDepth;
+    DisplayValue bandwidth;
+
+    // Camera of the 3-D view: written by the message thread, and by the view's render
+    // thread only while it holds the message-thread lock.
+    float phi = 5.0f;
+    float theta = -7.0f;
+    float scale = 0.1f;
+
+    int filterType = 0;
+    double sampleRate = 44100.0;
+    juce::OwnedArray<ZKParameter> parameters;
+    juce::String presetName;
+    juce::Synthesiser synth;
+    float cutoff = 19000.0f;
+    int numChannels = 2;
+
+private:
+    ZKParameter* parameterAt (int index) const;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorvelV2AudioProcessor)
 };
