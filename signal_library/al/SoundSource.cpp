@@ -38,7 +38,9 @@ float SoundSource::readSample (double delay) const
     const float f = float (delay - i);
 
     auto wrap = [n] (int k) { return k < 0 ? k + n : (k >= n ? k - n : k); };
-    const float ym1 = e[wrap (p - i + 1)];
+    // Below one sample of delay there is no newer sample: the slot after the
+    // newest holds the oldest one, so the newest stands in for its neighbour.
+    const float ym1 = i == 0 ? e[p] : e[wrap (p - i + 1)];
     const float y0 = e[wrap (p - i)];
     const float y1 = e[wrap (p - i - 1)];
     const float y2 = e[wrap (p - i - 2)];

@@ -35,7 +35,8 @@ public:
 
     // The signal `delay` samples behind the newest one, by four-point Hermite
     // interpolation. Delays outside 0 .. size - 2 (and NaN) are clamped into
-    // that range so a read never leaves the delay line.
+    // that range so a read never leaves the delay line. Between the newest two
+    // samples the newest is held as its own newer neighbour.
     float readSample (double delay) const;
 };
 

@@ -143,6 +143,20 @@ TEST (SoundSource, ReadSampleAcrossTheWrap)
     EXPECT_EQ (src.readSample (6.0), 3.0f);
 }
 
+TEST (SoundSource, ReadSampleBelowOneSampleIgnoresTheOldestSlot)
+{
+    al::SoundSource src (0.1, 20.0, al::ATTEN_INVERSE, al::DOPPLER_DELAY, 0.0, 16);
+    src.delayLine.next() = 1.0e6f;
+    for (int k = 1; k < 16; ++k)
+        src.delayLine.next() = float (k);
+    for (double d : { 0.001, 0.25, 0.5, 0.999 })
+    {
+        const float v = src.readSample (d);
+        EXPECT_LE (v, 15.0f) << d;
+        EXPECT_GE (v, 14.0f) << d;
+    }
+}
+
 TEST (SoundSource, ReadSampleOutOfRangeStaysInsideTheLine)
 {
     al::SoundSource src (0.1, 20.0, al::ATTEN_INVERSE, al::DOPPLER_DELAY, 0.0, 8);
