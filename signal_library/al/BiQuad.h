@@ -1,0 +1,75 @@
+#pragma once
+
+namespace al
+{
+
+enum BIQUADTYPE : int
+{
+    BIQUAD_LOWPASS = 0,
+    BIQUAD_HIGHPASS = 1,
+    BIQUAD_BANDPASS = 2,
+    BIQUAD_NOTCH = 3,
+    BIQUAD_PEAKING = 4,
+    BIQUAD_LOWSHELF = 5,
+    BIQUAD_HIGHSHELF = 6
+};
+
+// Second-order section in direct form I, designed by the standard cookbook formulas
+// with the bandwidth in octaves. Design and filtering are in double precision.
+class BiQuad
+{
+public:
+    BiQuad (BIQUADTYPE type, double sampleRate);
+    ~BiQuad() {}
+
+    // The frequency is limited to 20..20000 Hz. Below 44100 Hz the ceiling also scales
+    // with the rate (20000 / 44100 of it), so a design never reaches half the sample
+    // rate, where the coefficients turn into NaN or the response folds over. A rate that
+    // is not a finite positive number keeps the previous design.
+    void set (double frequency, double bandwidth, double gainDb);
+
+    double operator() (double x)
+    {
+        if (!enabled)
+            return x;
+        const double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        return y;
+    }
+
+    void processBuffer (float* samples, int count);
+
+    BIQUADTYPE type;
+    double b0 = 1.0, b1 = 0.0, b2 = 0.0;
+    double a1 = 0.0, a2 = 0.0;
+    double x1 = 0.0, x2 = 0.0;
+    double y1 = 0.0, y2 = 0.0;
+    double sampleRate;
+    bool enabled = true;
+};
+
+// A cascade of identical sections, each with its own state.
+class BiQuadNX
+{
+public:
+    BiQuadNX (int numStages, BIQUADTYPE type, double sampleRate);
+    ~BiQuadNX();
+
+    BiQuadNX (const BiQuadNX&) = delete;
+    BiQuadNX& operator= (const BiQuadNX&) = delete;
+
+    void set (double frequency, double bandwidth, double gainDb);
+
+    // Only the rate changes; the responses move with it until the next set.
+    void setSampleRate (double sampleRate);
+
+    void processBuffer (float* samples, int count);
+
+    int numStages;
+    BiQuad* stages = nullptr;
+};
+
+} // namespace al

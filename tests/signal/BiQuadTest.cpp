@@ -1,0 +1,326 @@
+#include "al/BiQuad.h"
+
+#include "AllocationCounter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <vector>
+
+namespace
+{
+
+using al::BiQuad;
+using al::BiQuadNX;
+
+struct Coefs
+{
+    double b0, b1, b2, a1, a2;
+    bool operator== (const Coefs& o) const
+    {
+        return b0 == o.b0 && b1 == o.b1 && b2 == o.b2 && a1 == o.a1 && a2 == o.a2;
+    }
+};
+
+Coefs coefs (const BiQuad& f)
+{
+    return { f.b0, f.b1, f.b2, f.a1, f.a2 };
+}
+
+Coefs design (al::BIQUADTYPE type, double rate, double hz, double bw, double gain)
+{
+    BiQuad f (type, rate);
+    f.set (hz, bw, gain);
+    return coefs (f);
+}
+
+double magnitudeAt (const Coefs& c, double hz, double rate)
+{
+    const std::complex<double> z1 = std::polar (1.0, -2.0 * M_PI * hz / rate);
+    const std::complex<double> z2 = z1 * z1;
+    return std::abs ((c.b0 + c.b1 * z1 + c.b2 * z2) / (1.0 + c.a1 * z1 + c.a2 * z2));
+}
+
+bool stable (const Coefs& c)
+{
+    return std::abs (c.a2) < 1.0 && std::abs (c.a1) < 1.0 + c.a2;
+}
+
+// Steady-state peak of a unit sine after the filter has settled.
+template <class Filter>
+double measuredGain (Filter& filter, double hz, double rate)
+{
+    std::vector<float> block (8192);
+    for (size_t i = 0; i < block.size(); ++i)
+        block[i] = (float) std::sin (2.0 * M_PI * hz * (double) i / rate);
+    filter.processBuffer (block.data(), (int) block.size());
+    float peak = 0.0f;
+    for (size_t i = block.size() / 2; i < block.size(); ++i)
+        peak = std::max (peak, std::abs (block[i]));
+    return peak;
+}
+
+const al::BIQUADTYPE allTypes[] = { al::BIQUAD_LOWPASS, al::BIQUAD_HIGHPASS, al::BIQUAD_BANDPASS, al::BIQUAD_NOTCH,
+                                    al::BIQUAD_PEAKING, al::BIQUAD_LOWSHELF, al::BIQUAD_HIGHSHELF };
+
+TEST (BiQuadDesign, UnsetSectionUsesTheDefaultDesign)
+{
+    for (auto type : allTypes)
+    {
+        BiQuad fresh (type, 48000.0);
+        EXPECT_TRUE (coefs (fresh) == design (type, 48000.0, 10000.0, 1.9, 0.0)) << type;
+        EXPECT_TRUE (fresh.enabled);
+        EXPECT_EQ (fresh.x1 + fresh.x2 + fresh.y1 + fresh.y2, 0.0);
+    }
+}
+
+TEST (BiQuadDesign, FrequencyIsLimitedTo20To20000Hz)
+{
+    for (auto type : allTypes)
+    {
+        EXPECT_TRUE (design (type, 44100.0, 5.0, 1.0, 3.0) == design (type, 44100.0, 20.0, 1.0, 3.0)) << type;
+        EXPECT_TRUE (design (type, 44100.0, -100.0, 1.0, 3.0) == design (type, 44100.0, 20.0, 1.0, 3.0)) << type;
+        EXPECT_TRUE (design (type, 44100.0, 25000.0, 1.0, 3.0) == design (type, 44100.0, 20000.0, 1.0, 3.0)) << type;
+        EXPECT_TRUE (design (type, 96000.0, 25000.0, 1.0, 3.0) == design (type, 96000.0, 20000.0, 1.0, 3.0)) << type;
+        EXPECT_FALSE (design (type, 44100.0, 19990.0, 1.0, 3.0) == design (type, 44100.0, 20000.0, 1.0, 3.0)) << type;
+    }
+}
+
+TEST (BiQuadDesign, GainAndBandwidthEnterOnlyWhereTheyBelong)
+{
+    for (auto type : { al::BIQUAD_LOWPASS, al::BIQUAD_HIGHPASS, al::BIQUAD_BANDPASS, al::BIQUAD_NOTCH })
+        EXPECT_TRUE (design (type, 44100.0, 1000.0, 1.0, 0.0) == design (type, 44100.0, 1000.0, 1.0, 12.0)) << type;
+    for (auto type : { al::BIQUAD_LOWSHELF, al::BIQUAD_HIGHSHELF })
+    {
+        EXPECT_TRUE (design (type, 44100.0, 1000.0, 0.3, 6.0) == design (type, 44100.0, 1000.0, 3.0, 6.0)) << type;
+        EXPECT_FALSE (design (type, 44100.0, 1000.0, 1.0, 6.0) == design (type, 44100.0, 1000.0, 1.0, 0.0)) << type;
+    }
+    EXPECT_FALSE (design (al::BIQUAD_PEAKING, 44100.0, 1000.0, 1.0, 6.0) ==
+                  design (al::BIQUAD_PEAKING, 44100.0, 1000.0, 1.0, 0.0));
+}
+
+TEST (BiQuadDesign, UnknownTypeKeepsThePreviousCoefficients)
+{
+    BiQuad f ((al::BIQUADTYPE) 9, 44100.0);
+    EXPECT_EQ (f.b0, 1.0);
+    EXPECT_EQ (f.b1 + f.b2 + f.a1 + f.a2, 0.0);
+    f.set (1000.0, 1.0, 0.0);
+    EXPECT_EQ (f.b0, 1.0);
+}
+
+TEST (BiQuadResponse, BandPassHasUnityGainAtItsCentre)
+{
+    for (double bw : { 0.1, 0.5, 1.0, 2.0, 4.0 })
+        for (double hz : { 100.0, 1000.0, 5000.0 })
+        {
+            const Coefs c = design (al::BIQUAD_BANDPASS, 44100.0, hz, bw, 0.0);
+            EXPECT_NEAR (magnitudeAt (c, hz, 44100.0), 1.0, 1e-9) << hz << " " << bw;
+            EXPECT_LT (magnitudeAt (c, hz / 4.0, 44100.0), 1.0);
+            EXPECT_LT (magnitudeAt (c, hz * 4.0, 44100.0), 1.0);
+            if (bw <= 1.0)
+            {
+                EXPECT_LT (magnitudeAt (c, hz * 4.0, 44100.0), 0.5);
+            }
+        }
+    BiQuad f (al::BIQUAD_BANDPASS, 44100.0);
+    f.set (1000.0, 1.0, 0.0);
+    EXPECT_NEAR (measuredGain (f, 1000.0, 44100.0), 1.0, 2e-3);
+}
+
+TEST (BiQuadResponse, LowPassPassesDcAndFallsTwelveDecibelsPerOctaveAboveItsCorner)
+{
+    const double rate = 44100.0;
+    BiQuad f (al::BIQUAD_LOWPASS, rate);
+    f.set (1000.0, 1.9, 0.0);
+    const Coefs c = coefs (f);
+    EXPECT_NEAR (magnitudeAt (c, 0.0, rate), 1.0, 1e-12);
+    EXPECT_NEAR (20.0 * std::log10 (magnitudeAt (c, 1000.0, rate)), -3.0, 0.1);
+    EXPECT_NEAR (magnitudeAt (c, 100.0, rate), 1.0, 0.01);
+    const double octaveUp = 20.0 * std::log10 (magnitudeAt (c, 4000.0, rate) / magnitudeAt (c, 2000.0, rate));
+    EXPECT_NEAR (octaveUp, -12.0, 1.0);
+
+    EXPECT_NEAR (measuredGain (f, 100.0, rate), 1.0, 0.01);
+    EXPECT_NEAR (measuredGain (f, 1000.0, rate), magnitudeAt (c, 1000.0, rate), 2e-3);
+    EXPECT_LT (measuredGain (f, 8000.0, rate), 0.03);
+}
+
+TEST (BiQuadResponse, HighPassAndNotchAndShelves)
+{
+    const double rate = 48000.0;
+    const Coefs hp = design (al::BIQUAD_HIGHPASS, rate, 1000.0, 1.9, 0.0);
+    EXPECT_NEAR (magnitudeAt (hp, 0.0, rate), 0.0, 1e-12);
+    EXPECT_NEAR (magnitudeAt (hp, 20000.0, rate), 1.0, 0.01);
+
+    const Coefs notch = design (al::BIQUAD_NOTCH, rate, 3000.0, 1.0, 0.0);
+    EXPECT_NEAR (magnitudeAt (notch, 3000.0, rate), 0.0, 1e-9);
+    EXPECT_NEAR (magnitudeAt (notch, 0.0, rate), 1.0, 1e-12);
+
+    const Coefs peak = design (al::BIQUAD_PEAKING, rate, 3000.0, 1.0, 6.0);
+    EXPECT_NEAR (20.0 * std::log10 (magnitudeAt (peak, 3000.0, rate)), 6.0, 1e-9);
+
+    const Coefs low = design (al::BIQUAD_LOWSHELF, rate, 500.0, 1.0, 6.0);
+    EXPECT_NEAR (20.0 * std::log10 (magnitudeAt (low, 0.0, rate)), 6.0, 1e-9);
+    EXPECT_NEAR (magnitudeAt (low, 20000.0, rate), 1.0, 0.01);
+
+    const Coefs high = design (al::BIQUAD_HIGHSHELF, rate, 5000.0, 1.0, -6.0);
+    EXPECT_NEAR (20.0 * std::log10 (magnitudeAt (high, rate / 2.0, rate)), -6.0, 1e-9);
+    EXPECT_NEAR (magnitudeAt (high, 0.0, rate), 1.0, 1e-12);
+}
+
+TEST (BiQuadResponse, DesignsNearOrPastHalfTheRateStayStable)
+{
+    for (double rate : { 8000.0, 22050.0, 32000.0, 40000.0, 44099.0 })
+        for (auto type : allTypes)
+            for (double hz : { rate * 0.45, rate * 0.5, rate * 0.6, 20000.0 })
+            {
+                BiQuad f (type, rate);
+                f.set (hz, 1.9, 0.0);
+                const Coefs c = coefs (f);
+                ASSERT_TRUE (std::isfinite (c.b0 + c.b1 + c.b2 + c.a1 + c.a2)) << rate << " " << hz;
+                EXPECT_TRUE (stable (c)) << rate << " " << hz << " type " << type;
+            }
+
+    BiQuad f (al::BIQUAD_LOWPASS, 40000.0);
+    f.set (20000.0, 1.9, 0.0);
+    float impulse[2048] = { 1.0f };
+    f.processBuffer (impulse, 2048);
+    for (float v : impulse)
+        ASSERT_TRUE (std::isfinite (v));
+    EXPECT_LT (std::abs (impulse[2047]), 1e-3f);
+}
+
+TEST (BiQuadResponse, UnusableRateKeepsThePassThroughDesign)
+{
+    for (double rate : { 0.0, -44100.0, (double) NAN, (double) INFINITY })
+    {
+        BiQuad f (al::BIQUAD_LOWPASS, rate);
+        f.set (1000.0, 1.0, 0.0);
+        EXPECT_EQ (f (0.25), 0.25);
+    }
+}
+
+TEST (BiQuadState, DisabledSectionPassesThroughAndFreezesItsState)
+{
+    BiQuad f (al::BIQUAD_LOWPASS, 44100.0);
+    f.set (500.0, 1.0, 0.0);
+    BiQuad reference = f;
+    for (double x : { 1.0, -0.5, 0.25 })
+    {
+        f (x);
+        reference (x);
+    }
+    f.enabled = false;
+    const double y1 = f.y1, x1 = f.x1;
+    EXPECT_EQ (f (0.75), 0.75);
+    EXPECT_EQ (f (-3.0), -3.0);
+    EXPECT_EQ (f.y1, y1);
+    EXPECT_EQ (f.x1, x1);
+
+    f.enabled = true;
+    EXPECT_EQ (f (0.5), reference (0.5));
+}
+
+TEST (BiQuadState, RedesignKeepsTheHistory)
+{
+    BiQuad f (al::BIQUAD_LOWPASS, 44100.0);
+    f.set (500.0, 1.0, 0.0);
+    f (1.0);
+    f (0.5);
+    const double x1 = f.x1, x2 = f.x2, y1 = f.y1, y2 = f.y2;
+    f.set (2000.0, 1.0, 0.0);
+    f.sampleRate = 48000.0;
+    EXPECT_EQ (f.x1, x1);
+    EXPECT_EQ (f.x2, x2);
+    EXPECT_EQ (f.y1, y1);
+    EXPECT_EQ (f.y2, y2);
+}
+
+TEST (BiQuadState, BlockFilteringNarrowsEachOutputToFloat)
+{
+    BiQuad f (al::BIQUAD_LOWPASS, 44100.0), g (al::BIQUAD_LOWPASS, 44100.0);
+    float block[64];
+    for (int i = 0; i < 64; ++i)
+        block[i] = (float) std::sin (0.3 * i);
+    float copy[64];
+    std::copy (block, block + 64, copy);
+    f.processBuffer (block, 64);
+    for (int i = 0; i < 64; ++i)
+        EXPECT_EQ (block[i], (float) g ((double) copy[i]));
+
+    f.processBuffer (block, 0);
+    f.processBuffer (block, -5);
+    EXPECT_EQ (block[0], (float) BiQuad (al::BIQUAD_LOWPASS, 44100.0) ((double) copy[0]));
+}
+
+TEST (BiQuadCascade, EqualsItsSectionsAppliedOneAfterAnother)
+{
+    BiQuadNX cascade (4, al::BIQUAD_LOWPASS, 44100.0);
+    cascade.set (3000.0, 1.7, 0.0);
+    std::vector<BiQuad> sections (4, BiQuad (al::BIQUAD_LOWPASS, 44100.0));
+    for (auto& s : sections)
+        s.set (3000.0, 1.7, 0.0);
+
+    std::vector<float> a (512), b;
+    for (size_t i = 0; i < a.size(); ++i)
+        a[i] = (float) std::sin (0.05 * (double) i * (double) i);
+    b = a;
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        cascade.processBuffer (a.data(), (int) a.size());
+        for (auto& s : sections)
+            s.processBuffer (b.data(), (int) b.size());
+        EXPECT_EQ (a, b);
+    }
+}
+
+TEST (BiQuadCascade, SampleRateChangeWaitsForTheNextDesign)
+{
+    BiQuadNX cascade (8, al::BIQUAD_LOWPASS, 44100.0);
+    cascade.set (19000.0, 0.26, 0.0);
+    const Coefs before = coefs (cascade.stages[7]);
+    cascade.setSampleRate (96000.0);
+    EXPECT_TRUE (coefs (cascade.stages[7]) == before);
+    EXPECT_EQ (cascade.stages[0].sampleRate, 96000.0);
+    cascade.set (19000.0, 0.26, 0.0);
+    EXPECT_TRUE (coefs (cascade.stages[7]) == design (al::BIQUAD_LOWPASS, 96000.0, 19000.0, 0.26, 0.0));
+}
+
+TEST (BiQuadCascade, EightStageOutputFilterKeepsTheAudibleBand)
+{
+    BiQuadNX cascade (8, al::BIQUAD_LOWPASS, 44100.0);
+    cascade.set (19000.0, 0.26, 0.0);
+    EXPECT_NEAR (measuredGain (cascade, 1000.0, 44100.0), 1.0, 0.01);
+    BiQuadNX again (8, al::BIQUAD_LOWPASS, 44100.0);
+    again.set (19000.0, 0.26, 0.0);
+    EXPECT_LT (measuredGain (again, 21500.0, 44100.0), 0.1);
+}
+
+TEST (BiQuadCascade, NoStagesPassesBlocksThrough)
+{
+    BiQuadNX none (0, al::BIQUAD_LOWPASS, 44100.0);
+    BiQuadNX negative (-3, al::BIQUAD_LOWPASS, 44100.0);
+    float block[3] = { 1.0f, -2.0f, 3.0f };
+    none.processBuffer (block, 3);
+    negative.processBuffer (block, 3);
+    none.set (100.0, 1.0, 0.0);
+    EXPECT_EQ (block[0], 1.0f);
+    EXPECT_EQ (block[1], -2.0f);
+    EXPECT_EQ (block[2], 3.0f);
+}
+
+TEST (BiQuadCascade, DesignAndFilteringAllocateNothing)
+{
+    BiQuadNX cascade (8, al::BIQUAD_LOWPASS, 44100.0);
+    BiQuad single (al::BIQUAD_LOWPASS, 44100.0);
+    float block[512] = {};
+    block[0] = 1.0f;
+    toravel::test::AllocationCounter counter;
+    cascade.set (5000.0, 1.7, 0.0);
+    single.set (5000.0, 1.9, 0.0);
+    cascade.processBuffer (block, 512);
+    single.processBuffer (block, 512);
+    EXPECT_EQ (counter.count(), 0u);
+}
+
+} // namespace
