@@ -1,7 +1,17 @@
 #include "al/Nav.h"
 
+#include <cmath>
+
 namespace al
 {
+
+namespace
+{
+bool isFinite (const Vec<3, double>& v)
+{
+    return std::isfinite (v[0]) && std::isfinite (v[1]) && std::isfinite (v[2]);
+}
+} // namespace
 
 Nav::Nav()
 {
@@ -16,6 +26,12 @@ void Nav::step (double dt)
 
     moveStep = Vec<3, double>::lerp (moveStep, moveVel * dt + nudge, k);
     spinStep = Vec<3, double>::lerp (spinStep, spinVel * dt + turn, k);
+    // The smoothing feeds each step into the next, so one non-finite request
+    // would stick forever; such a step neither moves nor turns instead.
+    if (!isFinite (moveStep))
+        moveStep = Vec<3, double>();
+    if (!isFinite (spinStep))
+        spinStep = Vec<3, double>();
     turn = Vec<3, double>();
     nudge = Vec<3, double>();
 

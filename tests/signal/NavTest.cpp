@@ -133,3 +133,21 @@ TEST (Nav, LongRunStaysUnitAndAllocatesNothing)
     EXPECT_NEAR (nav.forwardVec.mag(), 1.0, 2e-6);
     EXPECT_NEAR (nav.rightVec.dot (nav.upVec), 0.0, 4e-6);
 }
+
+TEST (Nav, NonFiniteRequestIsDroppedNotKept)
+{
+    al::Nav nav;
+    nav.smoothing = 0.5;
+    nav.moveVel = al::Vec<3, double> (std::nan (""), 0.0, 0.0);
+    nav.spinVel = al::Vec<3, double> (HUGE_VAL, 0.0, 0.0);
+    nav.step (1.0);
+    expectVec (nav.pos, 0, 0, 0, 0.0);
+    EXPECT_EQ (nav.quat.w, 1.0);
+
+    nav.moveVel = al::Vec<3, double> (1.0, 0.0, 0.0);
+    nav.spinVel = al::Vec<3, double>();
+    nav.step (1.0);
+    nav.step (1.0);
+    EXPECT_EQ (nav.pos[0], 1.25);
+    expectVec (nav.forwardVec, 0, 0, -1, 0.0);
+}
