@@ -19,12 +19,12 @@ TEST (DistAtten, NearDistanceAndBelowGiveUnity)
 TEST (DistAtten, FarValuesOfEachLaw)
 {
     al::DistAtten<double> inverse (0.1, 20.0, al::ATTEN_INVERSE, 0.0);
-    EXPECT_DOUBLE_EQ (inverse.attenuation (20.0), 0.25);
+    EXPECT_EQ (inverse.attenuation (20.0), 0.25);
     EXPECT_EQ (inverse.attenuation (7.0), 0.1 / ((7.0 - 0.1) * ((4 * 0.1 - 0.1) / (20.0 - 0.1)) + 0.1));
     EXPECT_LT (inverse.attenuation (40.0), 0.25);
 
     al::DistAtten<double> square (0.1, 20.0, al::ATTEN_INVERSE_SQUARE, 0.0);
-    EXPECT_DOUBLE_EQ (square.attenuation (20.0), 0.0625);
+    EXPECT_EQ (square.attenuation (20.0), 0.0625);
     EXPECT_LT (square.attenuation (40.0), 0.0625);
 
     al::DistAtten<double> linear (0.1, 20.0, al::ATTEN_LINEAR, 0.0);
