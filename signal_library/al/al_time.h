@@ -1,0 +1,4 @@
+#pragma once
+
+// Wall-clock time in seconds.
+double al_time();
