@@ -127,6 +127,13 @@ int QuorvelV2AudioProcessor::getNumParameters()
     return numTrParams;
 }
 
+juce::String QuorvelV2AudioProcessor::getParameterID (int index)
+{
+    if (auto* p = parameterAt (index))
+        return p->identifier;
+    return juce::String (index);
+}
+
 const juce::String QuorvelV2AudioProcessor::getParameterName (int index)
 {
     if (auto* p = parameterAt (index))

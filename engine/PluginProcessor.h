@@ -37,6 +37,12 @@ public:
     using juce::AudioProcessor::getParameterName;
     using juce::AudioProcessor::getParameterText;
     int getNumParameters() override;
+    // The VST3 and LV2 wrappers identify a parameter by this text. The framework's
+    // default, the decimal index, makes VST3 identifiers collide with the ones the
+    // wrapper gives its MIDI-controller parameters and LV2 identifiers collide with
+    // each other once made into names ("1" and "2" both become "_"), so each
+    // parameter is identified by its saved identifier instead.
+    juce::String getParameterID (int index) override;
     const juce::String getParameterName (int index) override;
     float getParameter (int index) override;
     const juce::String getParameterText (int index) override;

@@ -1,0 +1,27 @@
+#include "Commands.h"
+#include "X11Support.h"
+
+#include <juce_events/juce_events.h>
+
+#include <iostream>
+
+int main (int argc, char** argv)
+{
+    prepareXlibForHosting();
+    juce::ScopedJuceInitialiser_GUI framework;
+
+    juce::StringArray args;
+    for (int i = 1; i < argc; ++i)
+        args.add (juce::String::fromUTF8 (argv[i]));
+
+    const auto command = args[0];
+    args.remove (0);
+
+    if (command == "inspect")
+        return runInspect (args);
+
+    std::cerr << "usage: toravel-host <command> ...\n"
+                 "commands:\n"
+                 "  inspect   load a plug-in and print what a host sees of it\n";
+    return command == "help" || command == "--help" ? 0 : 2;
+}
