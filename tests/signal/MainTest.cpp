@@ -1,4 +1,4 @@
-#include "al/LoadTime.h"
+#include "al/Drawable.h"
 #include "al/Main.h"
 #include "al/MsgQueue.h"
 #include "al/OSClock.h"
