@@ -1,0 +1,319 @@
+#include "SpatialAgent.h"
+
+#include "QuorvelConversions.h"
+#include "Tausworthe.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+constexpr double pi = 3.141592653589793;
+constexpr double halfPi = 1.5707963267948966;
+constexpr double quarterPi = 0.7853981633974483;
+constexpr double twoOverPi = 0.6366197723675814;
+
+// Speed factor of a shaped motion at phase p within the extent b.
+double shapeFactor (int shape, double p, double b)
+{
+    switch (shape)
+    {
+        case 1:
+            return std::abs (std::sin (2.0 * pi * p / b));
+        case 2:
+            return twoOverPi * std::abs (std::asin (std::sin (halfPi * p / b)));
+        case 3:
+            return 1.0 - twoOverPi * std::abs (std::asin (std::sin (quarterPi * p / b)));
+        case 4:
+            return twoOverPi * std::abs (std::asin (std::sin (quarterPi * p / b)));
+        default:
+            return 0.0;
+    }
+}
+
+void makeMarker (al::Mesh& mesh, float radius)
+{
+    al::addSphere (mesh, 1.0, 16, 16);
+    mesh.primitive = 4;
+    mesh.scale (radius, radius, radius);
+    mesh.generateNormals (true, false);
+}
+} // namespace
+
+Agent::Agent()
+    : al::SoundSource (0.1, 20.0, al::ATTEN_INVERSE, al::DOPPLER_DELAY, 0.0, 100000),
+      adsr (44100.0f, 0.01f, 0.02f, 0.9f, 0.5f, 2.0f), trail (2000, al::Vec3f()), modulatorHistory (historySize, 0.0f),
+      velocityHistory (historySize, 0.0f), attenuationHistory (historySize, 0.0f), trailAlpha (2000, 0.0f),
+      saw (440.0f, 0.0f), sine (440.0f, 0.0f), square (440.0f, 0.0f), wavetable (440.0f, 0.0f, 512)
+{
+    for (auto& row : inputStore)
+        std::fill (std::begin (row), std::end (row), 0.0f);
+
+    makeMarker (centerSphere, 0.04f);
+    makeMarker (sourceSphere, 0.1f);
+
+    velocity = al::Vec3d (285.115, 100.0, 0.0);
+    direction = al::Vec3d (1.0, 1.0, -1.0);
+    lowerBound = lowerBoundTarget = upperBound = upperBoundTarget = al::Vec3d (0.25, 0.5, 50.0);
+
+    usePerSampleProcessing = true;
+    adsr.enabled = true;
+
+    const float startFreq = 220.0f;
+    sine.inc = startFreq * sine.radPerHz;
+    saw.inc = startFreq * saw.radPerHz;
+    saw.harmonicsMax();
+    square.inc = startFreq * square.radPerHz;
+    square.harmonicsMax();
+
+    // Odd harmonics at 1/n^2 make the triangle.
+    std::fill (wavetable.data(), wavetable.data() + wavetable.size(), 0.0f);
+    for (int n = 1; n <= 15; n += 2)
+        wavetable.addSine ((double) n, (double) (float) (1.0 / (n * n)), 0.0);
+
+    publishShownValues();
+}
+
+Agent::~Agent()
+{
+    wavetable.clear();
+}
+
+void Agent::setSampleRate (float rate)
+{
+    sampleRate = rate;
+    adsr.setSampleRate (rate);
+}
+
+void Agent::setOscFreq (double hz)
+{
+    targetFreq = hz;
+    const float f = (float) hz;
+    sine.inc = f * sine.radPerHz;
+    saw.inc = f * saw.radPerHz;
+    saw.harmonicsMax();
+    square.inc = f * square.radPerHz;
+    square.harmonicsMax();
+    wavetable.freq = f;
+    wavetable.inc = wavetable.incFor (f);
+}
+
+void Agent::resetToCenter()
+{
+    recentrePending.store (true, std::memory_order_release);
+}
+
+void Agent::resizeTrail (int points)
+{
+    if (points != trailLength.load (std::memory_order_relaxed))
+    {
+        trailLength.store (points, std::memory_order_relaxed);
+        trailResizePending.store (true, std::memory_order_release);
+    }
+}
+
+void Agent::onProcessSample (int frame)
+{
+    onUpdateNav();
+    currentFreq = targetFreq;
+    const float s = sourceSample (frame);
+    const float e = adsr.nextSample();
+    envValue.store (e, std::memory_order_relaxed);
+    delayLine.next() = (float) ((double) e * ((double) gain * ((double) s * 0.9)));
+    publishShownValues();
+}
+
+float Agent::sourceSample (int frame)
+{
+    switch (sourceType)
+    {
+        case 0:
+            return (float) ((double) sine (0.0f) * 0.1);
+        case 1:
+            saw.integrator = (float) ((double) (saw.integrator * 0.997f) + (double) saw() * 0.125);
+            return saw.integrator;
+        case 2:
+            square.integrator = (float) ((double) (square.integrator * 0.997f) + (double) square.odd() * 0.125);
+            return square.integrator;
+        case 3:
+            return wavetable() * 0.125f;
+        case 4:
+            return (float) ((double) al::rnd::global().uniform() * 0.2);
+        case 5:
+            // A frame or channel outside the store has no input: silence.
+            if (frame < 0 || frame >= inputFrames || inputChannel < 0 || inputChannel >= inputChannels)
+                return 0.0f;
+            return inputStore[inputChannel][frame];
+        case 6:
+            return normalizedDistance;
+        default:
+            return 0.0f;
+    }
+}
+
+void Agent::onUpdateNav()
+{
+    if (recentrePending.exchange (false, std::memory_order_acquire))
+    {
+        pos = center;
+        phase = al::Vec3d();
+    }
+
+    float v[3];
+    for (int a = 0; a < 3; ++a)
+        v[a] = (float) velocity[a];
+
+    if (compensateApproach)
+    {
+        for (int a = 0; a < 2; ++a)
+            if ((pos[a] > 0.0 && direction[a] == -1.0) || (pos[a] < 0.0 && direction[a] == 1.0))
+                v[a] = vel_towards_from_vel_away (v[a]);
+        if ((pos[2] > 0.0 && direction[2] == 1.0) || (pos[2] < 0.0 && direction[2] == -1.0))
+            v[2] = vel_towards_from_vel_away (v[2]);
+    }
+
+    float u[3];
+    for (int a = 0; a < 3; ++a)
+        u[a] = v[a] / sampleRate;
+
+    if (motionType == 0)
+    {
+        for (int a = 0; a < 3; ++a)
+            step[a] = direction[a] * u[a];
+    }
+    else if (motionType >= 1 && motionType <= 4)
+    {
+        for (int a = 0; a < 3; ++a)
+        {
+            if (motionType == 1)
+                phase[a] += direction[a] * u[a] / pi;
+            else
+                phase[a] += direction[a] * u[a];
+
+            const bool below = phase[a] < 0.0;
+            const double extent = (a < 2) == below ? lowerBound[a] : upperBound[a];
+            step[a] = direction[a] * u[a] * shapeFactor (motionType, phase[a], extent);
+        }
+    }
+    else
+    {
+        step = al::Vec3d();
+    }
+
+    // A NaN or infinite step (a rate of 0, an extent of 0) would leave the
+    // position unusable for good; such a step stands still instead.
+    for (int a = 0; a < 3; ++a)
+        if (!std::isfinite (step[a]))
+            step[a] = 0.0;
+
+    moveVel = al::Vec3d (step[0], step[1], -step[2]);
+
+    bool extentsChanged = false;
+    for (int a = 0; a < 3; ++a)
+        if (!(lowerBound[a] == lowerBoundTarget[a]) || !(upperBound[a] == upperBoundTarget[a]))
+            extentsChanged = true;
+    if (extentsChanged)
+    {
+        for (int a = 0; a < 3; ++a)
+        {
+            const float window = (float) (velocity[a] / 10000.0);
+            if (std::abs (pos[a] - center[a]) <= (double) window)
+            {
+                lowerBound[a] = lowerBoundTarget[a];
+                upperBound[a] = upperBoundTarget[a];
+                phase[a] = 0.0;
+            }
+        }
+    }
+
+    al::Vec3d requested;
+    if (targetCenter.tryLoad (requested) && requested != center)
+        center = requested;
+
+    if (requestedMotionType != motionType)
+    {
+        pos = center;
+        phase = al::Vec3d();
+        motionType = requestedMotionType;
+    }
+
+    checkBounds();
+
+    const float distance = (float) pos.mag();
+    recordHistories (distance);
+
+    float largest = 0.0f;
+    for (int a = 0; a < 3; ++a)
+        largest = std::max ({ largest, (float) lowerBound[a], (float) upperBound[a] });
+    // With no extent at all there is nothing to normalise by; 0 keeps the scan
+    // silent instead of sending NaN down the delay line and the filters.
+    normalizedDistance = largest > 0.0f ? distance / largest : 0.0f;
+
+    al::Nav::step (1.0);
+
+    pose.pos = pos;
+    pose.quat = quat;
+}
+
+void Agent::recordHistories (float distance)
+{
+    const float g = useAttenuation ? (float) attenuation ((double) distance) : 1.0f;
+
+    if (trailGuard.tryEnter())
+    {
+        trail.push (al::Vec3f ((float) pos[0], (float) pos[1], (float) pos[2]));
+        trailAlpha.push (g);
+        trailGuard.leave();
+    }
+    attenuationHistory.push (g);
+
+    const float s = (float) step.mag();
+    velocityHistory.push (s * sampleRate);
+
+    if (distance != prevDistance)
+    {
+        const float speed = s * sampleRate;
+        const float w = distance < prevDistance ? speed : -speed;
+        const EDopplerType law = dopplerType == al::DOPPLER_VELOCITY ? kDopplerPhysical
+                                 : dopplerType == al::DOPPLER_DELAY  ? kDopplerSymmetric
+                                                                     : kDopplerOff;
+        modulatorHistory.push ((float) ((double) depth_from_vel_carrier (law, w, (float) currentFreq) / currentFreq));
+    }
+    prevDistance = distance;
+}
+
+void Agent::checkBounds()
+{
+    for (int a = 0; a < 3; ++a)
+    {
+        const double upper = (float) (center[a] + upperBound[a]);
+        const double lower = (float) (center[a] - lowerBound[a]);
+        if (a == 0)
+        {
+            if (pos[a] >= upper)
+                direction[a] = -1.0;
+            else if (pos[a] <= lower)
+                direction[a] = 1.0;
+        }
+        else
+        {
+            if (pos[a] > upper)
+                direction[a] = -1.0;
+            else if (pos[a] < lower)
+                direction[a] = 1.0;
+        }
+    }
+}
+
+void Agent::publishShownValues()
+{
+    for (int a = 0; a < 3; ++a)
+    {
+        shown.velocity[a] = velocity[a];
+        shown.lowerBound[a] = lowerBound[a];
+        shown.upperBound[a] = upperBound[a];
+        shown.center[a] = center[a];
+        shown.position[a] = pos[a];
+    }
+    shown.frequency = currentFreq;
+}
