@@ -103,11 +103,19 @@ void BiQuad::set (double frequency, double bandwidth, double gainDb)
             return;
     }
 
-    b0 = nb0 / na0;
-    b1 = nb1 / na0;
-    b2 = nb2 / na0;
-    a1 = na1 / na0;
-    a2 = na2 / na0;
+    const double c0 = nb0 / na0, c1 = nb1 / na0, c2 = nb2 / na0, d1 = na1 / na0, d2 = na2 / na0;
+
+    // The formulas give a stable filter for every positive bandwidth below half the rate;
+    // a design that is not finite or not stable (a bandwidth of zero or less, NaN
+    // arguments) would ring or blow up for good, so the running design stays instead.
+    if (!std::isfinite (c0 + c1 + c2 + d1 + d2) || !(std::abs (d2) < 1.0 && std::abs (d1) < 1.0 + d2))
+        return;
+
+    b0 = c0;
+    b1 = c1;
+    b2 = c2;
+    a1 = d1;
+    a2 = d2;
 }
 
 void BiQuad::processBuffer (float* samples, int count)

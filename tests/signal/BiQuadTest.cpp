@@ -200,6 +200,23 @@ TEST (BiQuadResponse, UnusableRateKeepsThePassThroughDesign)
     }
 }
 
+TEST (BiQuadResponse, UnstableOrNotFiniteDesignsKeepTheRunningOne)
+{
+    for (auto type : allTypes)
+    {
+        BiQuad f (type, 44100.0);
+        f.set (1000.0, 1.0, 3.0);
+        const Coefs running = coefs (f);
+        f.set (1000.0, -1.0, 3.0);
+        f.set (1000.0, (double) NAN, 3.0);
+        f.set (1000.0, 1.0, (double) INFINITY);
+        EXPECT_TRUE (coefs (f) == running) << type;
+
+        f.set ((double) NAN, 1.0, 3.0);
+        EXPECT_TRUE (coefs (f) == design (type, 44100.0, 20.0, 1.0, 3.0)) << type;
+    }
+}
+
 TEST (BiQuadState, DisabledSectionPassesThroughAndFreezesItsState)
 {
     BiQuad f (al::BIQUAD_LOWPASS, 44100.0);
