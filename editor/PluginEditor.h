@@ -1,0 +1,117 @@
+#pragma once
+
+#include <JuceHeader.h>
+
+#include <memory>
+
+#include "PluginProcessor.h"
+#include "QuorvelGLCurveComponent.h"
+#include "QuorvelOpenGLComponent.h"
+#include "ZKFlatComboBoxLookFeel.h"
+#include "ZKFlatToggleLookFeel.h"
+#include "ZKLookAndFeel.h"
+#include "ZKPresetMenu.h"
+
+// One parameter row: a bare slider and the parameter's name beside it.
+class QuorvelParamSlider : public juce::Component
+{
+public:
+    explicit QuorvelParamSlider (const juce::String& parameterName);
+    ~QuorvelParamSlider() override;
+
+    juce::Slider slider;
+    juce::Label nameLabel;
+
+    static constexpr int rowWidth = 380;
+    static constexpr int rowHeight = 20;
+};
+
+// The content of the "Modulator" window: the speed, Doppler and attenuation curves
+// in a two-by-two grid whose bottom right quarter stays empty.
+class CurveComponent : public juce::Component
+{
+public:
+    explicit CurveComponent (QuorvelV2AudioProcessor* processor);
+    ~CurveComponent() override;
+
+    void paint (juce::Graphics& g) override;
+    void saveScreenshot (const juce::String& path);
+
+    VelCurveComponent velCurve;
+    DopplerCurveComponent dopplerCurve;
+    AttenCurveComponent attenCurve;
+};
+
+class QuorvelV2AudioProcessorEditor : public juce::AudioProcessorEditor,
+                                      public juce::MultiTimer,
+                                      public juce::Slider::Listener,
+                                      public juce::Button::Listener,
+                                      public juce::TextEditor::Listener,
+                                      public juce::ComboBox::Listener
+{
+public:
+    explicit QuorvelV2AudioProcessorEditor (QuorvelV2AudioProcessor& processor);
+    ~QuorvelV2AudioProcessorEditor() override;
+
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+
+    void timerCallback (int timerId) override;
+    void sliderValueChanged (juce::Slider* slider) override;
+    void buttonClicked (juce::Button* button) override;
+    void comboBoxChanged (juce::ComboBox* box) override;
+    void textEditorTextChanged (juce::TextEditor& editor) override;
+    void textEditorReturnKeyPressed (juce::TextEditor& editor) override;
+    void textEditorFocusLost (juce::TextEditor& editor) override;
+
+    void updateParametersFromProcessor();
+    void specialComboChange (int parameterIndex, int itemIndex);
+    void specialToggleChange (int parameterIndex, bool on);
+    bool checkAndUpdateSlider (juce::Slider* slider, float normalised);
+    void checkAndUpdateInput (juce::TextEditor* input, juce::String text);
+    bool checkAndUpdateToggle (juce::Button* button, bool on);
+    bool checkAndUpdateComboBox (juce::ComboBox* box, float scaled);
+
+    // What the snapshot dialog does with a confirmed path: the 3-D view, and the
+    // curve views while the "Modulator" window is on the desktop.
+    void saveScreenshots (const juce::String& path);
+
+    QuorvelV2AudioProcessor& processor;
+    juce::LookAndFeel_V1 sliderLook;
+    QuorvelOpenGLComponent openGLView;
+    juce::OwnedArray<QuorvelParamSlider> paramSliders;
+    juce::OwnedArray<juce::TextEditor> valueInputs;
+    ZKLookAndFeel mainLook;
+    ZKFlatToggleLookFeel toggleLook;
+    juce::OwnedArray<juce::ToggleButton> paramToggles;
+    ZKFlatComboBoxLookFeel comboLook;
+    juce::OwnedArray<juce::ComboBox> comboBoxes;
+    juce::OwnedArray<juce::Label> comboLabels;
+    juce::ComboBox* motionBox = nullptr;
+    juce::ComboBox* dopplerBox = nullptr;
+    juce::ComboBox* attenuationBox = nullptr;
+    juce::ComboBox* panBox = nullptr;
+    juce::ComboBox* sourceBox = nullptr;
+    juce::ComboBox* ratioLockBox = nullptr;
+    juce::ComboBox* aaFilterBox = nullptr;
+    int tickCount = 0;
+    std::unique_ptr<ZKPresetMenu> presetStrip;
+    std::unique_ptr<juce::ToggleButton> autoRotateToggle, axisToggle, infoToggle, pointsToggle;
+    std::unique_ptr<juce::TextButton> resetRotButton;
+    std::unique_ptr<juce::ToggleButton> dragCentreToggle, visAttenToggle;
+    std::unique_ptr<juce::TextButton> curvesButton;
+    std::unique_ptr<juce::ResizableWindow> modulatorWindow;
+    CurveComponent curveComponent;
+    std::unique_ptr<juce::TextButton> snapshotButton;
+
+private:
+    void setRowAlpha (int first, int last, float alpha);
+    void setSymmSwitches (bool on);
+    void setParameterFromEditor (int index, float normalised);
+
+    // The snapshot dialog runs asynchronously (plug-ins build without modal loops);
+    // it must outlive the call that launches it.
+    std::unique_ptr<juce::FileChooser> screenshotChooser;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorvelV2AudioProcessorEditor)
+};

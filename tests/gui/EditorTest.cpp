@@ -1,0 +1,540 @@
+#include "EditorFixture.h"
+
+namespace
+{
+const int rowTops[19] = { 2, 40, 78, 116, 141, 166, 204, 229, 254, 319, 344, 369, 394, 419, 444, 509, 534, 559, 584 };
+
+juce::Colour nameColour (QuorvelV2AudioProcessorEditor& e, int row)
+{
+    return e.paramSliders[row]->nameLabel.findColour (juce::Label::textColourId);
+}
+
+void click (juce::Button& button)
+{
+    button.setToggleState (!button.getToggleState(), juce::sendNotification);
+}
+} // namespace
+
+using EditorLayout = EditorFixture;
+
+TEST_F (EditorLayout, DefaultSizePlacesEveryControl)
+{
+    openEditor();
+    auto& e = *editor;
+
+    EXPECT_EQ (e.getWidth(), 1200);
+    EXPECT_EQ (e.getHeight(), 700);
+    ASSERT_EQ (e.paramSliders.size(), 19);
+    ASSERT_EQ (e.valueInputs.size(), 19);
+
+    for (int i = 0; i < 19; ++i)
+    {
+        EXPECT_EQ (e.paramSliders[i]->getBounds(), juce::Rectangle<int> (820, rowTops[i], 380, 20)) << "row " << i;
+        EXPECT_EQ (e.valueInputs[i]->getBounds(), juce::Rectangle<int> (740, rowTops[i], 80, 20)) << "field " << i;
+        EXPECT_EQ (e.paramSliders[i]->slider.getBounds(), juce::Rectangle<int> (0, 0, 300, 20));
+        EXPECT_EQ (e.paramSliders[i]->nameLabel.getBounds(), juce::Rectangle<int> (300, 0, 60, 20));
+    }
+
+    EXPECT_EQ (e.paramToggles[0]->getBounds(), juce::Rectangle<int> (740, 479, 80, 20));
+    EXPECT_EQ (e.ratioLockBox->getBounds(), juce::Rectangle<int> (830, 479, 80, 20));
+    EXPECT_EQ (e.paramToggles[1]->getBounds(), juce::Rectangle<int> (740, 289, 80, 20));
+    EXPECT_EQ (e.paramToggles[2]->getBounds(), juce::Rectangle<int> (860, 289, 80, 20));
+    EXPECT_EQ (e.paramToggles[3]->getBounds(), juce::Rectangle<int> (980, 289, 80, 20));
+
+    EXPECT_EQ (e.axisToggle->getBounds(), juce::Rectangle<int> (740, 610, 80, 20));
+    EXPECT_EQ (e.infoToggle->getBounds(), juce::Rectangle<int> (830, 610, 80, 20));
+    EXPECT_EQ (e.pointsToggle->getBounds(), juce::Rectangle<int> (740, 640, 80, 20));
+    EXPECT_EQ (e.autoRotateToggle->getBounds(), juce::Rectangle<int> (830, 640, 80, 20));
+    EXPECT_EQ (e.resetRotButton->getBounds(), juce::Rectangle<int> (920, 640, 80, 20));
+    EXPECT_EQ (e.dragCentreToggle->getBounds(), juce::Rectangle<int> (1020, 615, 80, 20));
+    EXPECT_EQ (e.visAttenToggle->getBounds(), juce::Rectangle<int> (1020, 640, 80, 20));
+    EXPECT_EQ (e.curvesButton->getBounds(), juce::Rectangle<int> (1110, 610, 80, 20));
+    EXPECT_EQ (e.snapshotButton->getBounds(), juce::Rectangle<int> (1110, 640, 80, 20));
+
+    EXPECT_EQ (e.openGLView.getBounds(), juce::Rectangle<int> (22, 32, 708, 608));
+    EXPECT_EQ (e.presetStrip->getBounds(), juce::Rectangle<int> (496, 0, 234, 32));
+
+    const int captionX[] = { 156, 296, 436, 576 };
+    juce::ComboBox* running[] = { e.motionBox, e.dopplerBox, e.attenuationBox, e.panBox };
+
+    for (int k = 0; k < 4; ++k)
+    {
+        EXPECT_EQ (e.comboLabels[k]->getBounds(), juce::Rectangle<int> (captionX[k], 668, 60, 24));
+        EXPECT_EQ (running[k]->getBounds(), juce::Rectangle<int> (captionX[k] + 60, 668, 80, 24));
+    }
+
+    EXPECT_EQ (e.comboLabels[4]->getBounds(), juce::Rectangle<int> (16, 668, 60, 24));
+    EXPECT_EQ (e.sourceBox->getBounds(), juce::Rectangle<int> (76, 668, 80, 24));
+    EXPECT_EQ (e.comboLabels[6]->getBounds(), juce::Rectangle<int> (740, 668, 80, 24));
+    EXPECT_EQ (e.aaFilterBox->getBounds(), juce::Rectangle<int> (830, 668, 80, 24));
+}
+
+TEST_F (EditorLayout, OnlySixCaptionsAreShownAndBoxesHoldTheirItems)
+{
+    openEditor();
+    auto& e = *editor;
+
+    ASSERT_EQ (e.comboBoxes.size(), 7);
+    ASSERT_EQ (e.comboLabels.size(), 7);
+
+    int shown = 0;
+    for (auto* label : e.comboLabels)
+        if (label->getParentComponent() == &e && label->isVisible())
+            ++shown;
+
+    EXPECT_EQ (shown, 6);
+    EXPECT_EQ (e.comboLabels[5]->getText(), "ratio lock:");
+    EXPECT_EQ (e.comboLabels[5]->getParentComponent(), nullptr);
+
+    const juce::StringArray captions{ "motion:", "doppler:",    "attenu:",   "spatial:",
+                                      "source:", "ratio lock:", "aa filter:" };
+    const int itemCounts[] = { 5, 4, 3, 2, 7, 3, 3 };
+
+    for (int k = 0; k < 7; ++k)
+    {
+        EXPECT_EQ (e.comboLabels[k]->getText(), captions[k]);
+        EXPECT_EQ (e.comboBoxes[k]->getNumItems(), itemCounts[k]);
+        EXPECT_EQ (e.comboBoxes[k]->getItemId (0), 1);
+    }
+
+    EXPECT_EQ (e.motionBox->getItemText (4), "saw inv");
+    EXPECT_EQ (e.dopplerBox->getItemText (2), "true (=)");
+    EXPECT_EQ (e.attenuationBox->getItemText (1), "1/d2");
+    EXPECT_EQ (e.panBox->getItemText (1), "stereo");
+    EXPECT_EQ (e.sourceBox->getItemText (6), "scan");
+    EXPECT_EQ (e.ratioLockBox->getItemText (2), "c/m vel");
+    EXPECT_EQ (e.aaFilterBox->getItemText (0), "4x");
+}
+
+TEST_F (EditorLayout, NamesAndAxisColours)
+{
+    openEditor();
+    auto& e = *editor;
+
+    EXPECT_EQ (e.paramSliders[0]->nameLabel.getText(), "gain");
+    EXPECT_EQ (e.paramSliders[14]->nameLabel.getText(), "bnd_z2");
+    EXPECT_EQ (e.paramToggles[0]->getButtonText(), "ADSR");
+    EXPECT_EQ (e.paramToggles[3]->getButtonText(), "symm_z");
+
+    for (int row : { 3, 6, 9, 10 })
+        EXPECT_EQ (nameColour (e, row), juce::Colours::orange) << row;
+    for (int row : { 4, 7, 11, 12 })
+        EXPECT_EQ (nameColour (e, row), juce::Colours::turquoise) << row;
+    for (int row : { 5, 8, 13, 14 })
+        EXPECT_EQ (nameColour (e, row), juce::Colours::violet) << row;
+
+    EXPECT_EQ (e.paramToggles[1]->findColour (juce::ToggleButton::textColourId), juce::Colours::orange);
+    EXPECT_EQ (e.paramToggles[2]->findColour (juce::ToggleButton::textColourId), juce::Colours::turquoise);
+    EXPECT_EQ (e.paramToggles[3]->findColour (juce::ToggleButton::textColourId), juce::Colours::violet);
+    EXPECT_NE (nameColour (e, 0), juce::Colours::orange);
+}
+
+TEST_F (EditorLayout, ADifferentSizeMovesTheColumnsAndTheView)
+{
+    openEditor();
+    auto& e = *editor;
+    e.setSize (1400, 800);
+
+    EXPECT_EQ (e.paramSliders[0]->getPosition(), juce::Point<int> (1020, 2));
+    EXPECT_EQ (e.valueInputs[0]->getPosition(), juce::Point<int> (940, 2));
+    EXPECT_EQ (e.openGLView.getBounds(), juce::Rectangle<int> (22, 32, 908, 780));
+    EXPECT_EQ (e.presetStrip->getBounds(), juce::Rectangle<int> (696, 0, 234, 32));
+    EXPECT_EQ (e.snapshotButton->getPosition(), juce::Point<int> (1310, 740));
+    EXPECT_EQ (e.motionBox->getY(), 768);
+}
+
+TEST_F (EditorLayout, StateAfterConstruction)
+{
+    openEditor();
+    auto& e = *editor;
+
+    for (int i = 0; i < 19; ++i)
+    {
+        EXPECT_EQ (e.paramSliders[i]->slider.getValue(), 0.0) << i;
+        EXPECT_EQ (e.valueInputs[i]->getText(), processor->getParameterText (i)) << i;
+    }
+
+    EXPECT_EQ (e.valueInputs[2]->getText(), "501");
+
+    for (auto* box : e.comboBoxes)
+        EXPECT_EQ (box->getSelectedItemIndex(), -1);
+
+    for (auto* toggle : e.paramToggles)
+        EXPECT_FALSE (toggle->getToggleState());
+
+    EXPECT_TRUE (e.infoToggle->getToggleState());
+    EXPECT_TRUE (e.pointsToggle->getToggleState());
+    EXPECT_TRUE (e.openGLView.drawInfo);
+    EXPECT_TRUE (processor->agents[0].showPoints.load());
+    EXPECT_FALSE (e.autoRotateToggle->getToggleState());
+    EXPECT_FALSE (e.axisToggle->getToggleState());
+
+    EXPECT_TRUE (e.modulatorWindow->isVisible());
+    EXPECT_FALSE (e.modulatorWindow->isOnDesktop());
+    EXPECT_EQ (e.modulatorWindow->getName(), "Modulator");
+    EXPECT_EQ (e.modulatorWindow->getContentComponent(), &e.curveComponent);
+    EXPECT_EQ (e.curveComponent.getWidth(), 800);
+    EXPECT_EQ (e.tickCount, 0);
+    EXPECT_FALSE (e.getWantsKeyboardFocus());
+}
+
+TEST_F (EditorLayout, PaintedBackgroundBandsAndSeparator)
+{
+    openEditor();
+    const auto image = editor->createComponentSnapshot (editor->getLocalBounds(), true, 1.0f);
+    guitest::savePng (image, guitest::outputFolder().getChildFile ("editor_background.png"));
+
+    EXPECT_EQ (image.getPixelAt (1195, 690), juce::Colours::grey); // right panel
+    EXPECT_EQ (image.getPixelAt (470, 16), juce::Colours::grey);   // top band
+    EXPECT_EQ (image.getPixelAt (8, 650), juce::Colours::white);   // left of the view
+    EXPECT_TRUE (guitest::isDark (image.getPixelAt (300, 662)));   // separator
+    EXPECT_EQ (image.getPixelAt (300, 664), juce::Colours::white);
+    EXPECT_GT (guitest::countPixels (image, { 8, 2, 300, 30 }, [] (juce::Colour c) { return guitest::isDark (c); }),
+               50); // the title
+}
+
+using EditorBinding = EditorFixture;
+
+TEST_F (EditorBinding, TimerRefreshBringsParametersIntoControls)
+{
+    processor->setParameter (2, 0.3f);
+    processor->setParameter (19, 1.0f);
+    processor->setParameter (23, 0.5f);
+    openEditor();
+    auto& e = *editor;
+
+    ASSERT_TRUE (guitest::pumpUntil ([&] { return e.paramSliders[2]->slider.getValue() != 0.0; }));
+    EXPECT_NEAR (e.paramSliders[2]->slider.getValue(), 0.3, 1e-6);
+    EXPECT_NEAR (e.paramSliders[0]->slider.getValue(), 0.5, 1e-6);
+    EXPECT_TRUE (e.paramToggles[0]->getToggleState());
+    EXPECT_EQ (e.motionBox->getSelectedItemIndex(), 2);
+    EXPECT_EQ (e.valueInputs[2]->getText(), processor->getParameterText (2));
+
+    processor->setParameter (2, 0.6f);
+    ASSERT_TRUE (guitest::pumpUntil ([&] { return e.paramSliders[2]->slider.getValue() > 0.5; }));
+    EXPECT_NEAR (e.paramSliders[2]->slider.getValue(), 0.6, 1e-6);
+    EXPECT_EQ (e.valueInputs[2]->getText(), processor->getParameterText (2));
+}
+
+TEST_F (EditorBinding, SliderMovesWithinOneHundredthAreIgnored)
+{
+    openEditor();
+    auto& e = *editor;
+    auto& slider = e.paramSliders[2]->slider;
+    slider.setValue (0.3, juce::dontSendNotification);
+
+    EXPECT_FALSE (e.checkAndUpdateSlider (&slider, 0.305f));
+    EXPECT_FALSE (e.checkAndUpdateSlider (&slider, 0.3f + 0.0099f));
+    EXPECT_EQ (slider.getValue(), 0.3);
+    EXPECT_TRUE (e.checkAndUpdateSlider (&slider, 0.32f));
+    EXPECT_NEAR (slider.getValue(), 0.32, 1e-6);
+}
+
+TEST_F (EditorBinding, ControlsWriteTheirParameters)
+{
+    openEditor();
+    auto& e = *editor;
+
+    e.paramSliders[2]->slider.setValue (0.75, juce::sendNotificationSync);
+    EXPECT_FLOAT_EQ (processor->getParameter (2), 0.75f);
+    EXPECT_EQ (e.valueInputs[2]->getText(), processor->getParameterText (2));
+    EXPECT_EQ (e.valueInputs[2]->getText(), "751");
+
+    click (*e.paramToggles[0]);
+    EXPECT_EQ (processor->getParameter (19), 1.0f);
+    click (*e.paramToggles[0]);
+    EXPECT_EQ (processor->getParameter (19), 0.0f);
+
+    e.updateParametersFromProcessor();
+    guitest::pump (50);
+
+    e.aaFilterBox->setSelectedItemIndex (1, juce::sendNotificationSync);
+    EXPECT_FLOAT_EQ (processor->getParameter (29), 0.5f);
+    EXPECT_EQ (processor->getScaledParameter (29), 1.0f);
+
+    e.motionBox->setSelectedItemIndex (4, juce::sendNotificationSync);
+    EXPECT_FLOAT_EQ (processor->getParameter (23), 1.0f);
+    e.dopplerBox->setSelectedItemIndex (1, juce::sendNotificationSync);
+    EXPECT_FLOAT_EQ (processor->getParameter (24), 1.0f / 3.0f);
+}
+
+TEST_F (EditorBinding, TypedValuesGoToTheScaledParameter)
+{
+    openEditor();
+    auto& e = *editor;
+    auto& field = *e.valueInputs[2];
+
+    field.setText ("801", false);
+    e.textEditorReturnKeyPressed (field);
+    EXPECT_EQ (processor->getScaledParameter (2), 801.0f);
+    EXPECT_FLOAT_EQ (processor->getParameter (2), 0.8f);
+    ASSERT_TRUE (guitest::pumpUntil ([&] { return e.paramSliders[2]->slider.getValue() > 0.7; }));
+    EXPECT_NEAR (e.paramSliders[2]->slider.getValue(), 0.8, 1e-6);
+
+    field.setText ("abc", false);
+    e.textEditorReturnKeyPressed (field);
+    EXPECT_EQ (processor->getScaledParameter (2), 0.0f);
+
+    field.setText ("nan", false);
+    e.textEditorReturnKeyPressed (field);
+    EXPECT_TRUE (std::isfinite (processor->getScaledParameter (2)));
+
+    field.setText ("12345", false);
+    e.textEditorFocusLost (field);
+    EXPECT_EQ (field.getText(), processor->getParameterText (2));
+}
+
+TEST_F (EditorBinding, RefreshLeavesAFocusedFieldAndHeldSliderAlone)
+{
+    openEditor();
+    auto& e = *editor;
+
+    e.checkAndUpdateInput (e.valueInputs[3], "changed");
+    EXPECT_EQ (e.valueInputs[3]->getText(), "changed");
+
+    e.valueInputs[3]->grabKeyboardFocus();
+    guitest::pump (50);
+
+    if (e.valueInputs[3]->hasKeyboardFocus (true))
+    {
+        e.checkAndUpdateInput (e.valueInputs[3], "refreshed");
+        EXPECT_EQ (e.valueInputs[3]->getText(), "changed");
+    }
+}
+
+TEST_F (EditorBinding, BoxValueWithoutAnItemIsNeitherShownNorWrittenBack)
+{
+    processor->setParameter (26, 2.0f / 3.0f);
+    openEditor();
+    auto& e = *editor;
+    e.updateParametersFromProcessor();
+    guitest::pump (50);
+
+    EXPECT_EQ (e.panBox->getSelectedItemIndex(), -1);
+    EXPECT_EQ (processor->getScaledParameter (26), 2.0f);
+
+    e.comboBoxChanged (e.panBox);
+    EXPECT_EQ (processor->getScaledParameter (26), 2.0f);
+
+    processor->setParameter (26, 1.0f / 3.0f);
+    e.updateParametersFromProcessor();
+    guitest::pump (50);
+    EXPECT_EQ (e.panBox->getSelectedItemIndex(), 1);
+    EXPECT_EQ (processor->getScaledParameter (26), 1.0f);
+}
+
+using EditorSideEffects = EditorFixture;
+
+TEST_F (EditorSideEffects, SymmSwitchesDimTheUpperBounds)
+{
+    openEditor();
+    auto& e = *editor;
+
+    click (*e.paramToggles[1]);
+    EXPECT_EQ (e.paramSliders[10]->getAlpha(), 0.5f);
+    EXPECT_EQ (processor->getParameter (20), 1.0f);
+    click (*e.paramToggles[2]);
+    click (*e.paramToggles[3]);
+    EXPECT_EQ (e.paramSliders[12]->getAlpha(), 0.5f);
+    EXPECT_EQ (e.paramSliders[14]->getAlpha(), 0.5f);
+    EXPECT_EQ (e.paramSliders[9]->getAlpha(), 1.0f);
+
+    click (*e.paramToggles[1]);
+    EXPECT_EQ (e.paramSliders[10]->getAlpha(), 1.0f);
+
+    click (*e.paramToggles[0]);
+    for (auto* row : e.paramSliders)
+        EXPECT_GE (row->getAlpha(), 0.5f);
+}
+
+TEST_F (EditorSideEffects, RatioLockDimsAndSwitchesSymmetry)
+{
+    openEditor();
+    auto& e = *editor;
+    const auto alpha = [&] (int row) { return e.paramSliders[row]->getAlpha(); };
+
+    e.specialComboChange (28, 1);
+    for (int row : { 9, 11, 13 })
+        EXPECT_EQ (alpha (row), 0.4f) << row;
+    for (int row : { 10, 12, 14 })
+        EXPECT_EQ (alpha (row), 0.5f) << row;
+    for (int row : { 3, 4, 5, 6, 7, 8 })
+        EXPECT_EQ (alpha (row), 1.0f) << row;
+    for (int j = 20; j <= 22; ++j)
+        EXPECT_EQ (processor->getParameter (j), 1.0f);
+
+    e.specialComboChange (28, 1);
+    for (int row = 9; row <= 14; ++row)
+        EXPECT_EQ (alpha (row), 0.4f) << row;
+
+    e.specialComboChange (28, 2);
+    for (int row : { 9, 11, 13, 3, 4, 5 })
+        EXPECT_EQ (alpha (row), 1.0f) << row;
+    for (int row : { 10, 12, 14, 6, 7, 8 })
+        EXPECT_EQ (alpha (row), 0.5f) << row;
+
+    e.specialComboChange (28, 0);
+    for (int row = 6; row <= 14; ++row)
+        EXPECT_EQ (alpha (row), 1.0f) << row;
+    for (int row : { 3, 4, 5 })
+        EXPECT_EQ (alpha (row), 0.5f) << row;
+    for (int j = 20; j <= 22; ++j)
+        EXPECT_EQ (processor->getParameter (j), 0.0f);
+}
+
+TEST_F (EditorSideEffects, SourceChoicesDimCarrierAndRatios)
+{
+    openEditor();
+    auto& e = *editor;
+    const auto alpha = [&] (int row) { return e.paramSliders[row]->getAlpha(); };
+
+    e.ratioLockBox->setSelectedItemIndex (1, juce::dontSendNotification);
+    e.specialComboChange (27, 6);
+    EXPECT_EQ (alpha (2), 0.5f);
+    EXPECT_EQ (alpha (3), 1.0f);
+
+    e.specialComboChange (27, 0);
+    EXPECT_EQ (alpha (2), 1.0f);
+
+    e.specialComboChange (27, 5);
+    EXPECT_EQ (alpha (2), 0.5f);
+    for (int row : { 3, 4, 5 })
+        EXPECT_EQ (alpha (row), 0.5f);
+    EXPECT_EQ (e.ratioLockBox->getSelectedItemIndex(), 0);
+
+    e.specialComboChange (27, 1);
+    EXPECT_EQ (alpha (2), 1.0f);
+    EXPECT_EQ (alpha (3), 0.5f); // the lock is off, so the ratios stay dimmed
+
+    e.ratioLockBox->setSelectedItemIndex (2, juce::dontSendNotification);
+    e.specialComboChange (27, 1);
+    EXPECT_EQ (alpha (3), 1.0f);
+}
+
+TEST_F (EditorSideEffects, OneShotAtTheThirtiethTickAppliesTheBoxes)
+{
+    processor->setParameter (28, 1.0f); // "c/m vel"
+    processor->setParameter (27, 1.0f); // "scan"
+    openEditor();
+    auto& e = *editor;
+
+    ASSERT_TRUE (guitest::pumpUntil ([&] { return e.tickCount > 30; }));
+    guitest::pump (20);
+
+    for (int row : { 6, 7, 8, 10, 12, 14 })
+        EXPECT_EQ (e.paramSliders[row]->getAlpha(), 0.5f) << row;
+    EXPECT_EQ (e.paramSliders[2]->getAlpha(), 0.5f);
+    for (int j = 20; j <= 22; ++j)
+        EXPECT_EQ (processor->getParameter (j), 1.0f);
+
+    e.specialComboChange (28, 0);
+    e.tickCount = 999999;
+    e.timerCallback (0);
+    EXPECT_EQ (e.tickCount, 0);
+    e.tickCount = 30;
+    e.timerCallback (0);
+    EXPECT_EQ (e.tickCount, 31);
+    EXPECT_EQ (e.paramSliders[6]->getAlpha(), 0.5f);
+}
+
+using EditorViewControls = EditorFixture;
+
+TEST_F (EditorViewControls, TogglesSetViewAndAgentFlags)
+{
+    openEditor();
+    auto& e = *editor;
+    auto& agent = processor->agents[0];
+
+    click (*e.autoRotateToggle);
+    EXPECT_TRUE (e.openGLView.autoRotate);
+    click (*e.axisToggle);
+    EXPECT_TRUE (e.openGLView.drawAxes);
+    click (*e.dragCentreToggle);
+    EXPECT_TRUE (e.openGLView.dragCentre);
+    click (*e.visAttenToggle);
+    EXPECT_TRUE (agent.visAtten.load());
+    click (*e.pointsToggle);
+    EXPECT_FALSE (agent.showPoints.load());
+    click (*e.infoToggle);
+    EXPECT_FALSE (e.openGLView.drawInfo);
+}
+
+TEST_F (EditorViewControls, ResetRotationStopsTheCameraAndRecentres)
+{
+    openEditor();
+    auto& e = *editor;
+
+    click (*e.autoRotateToggle);
+    processor->phi = 40.0f;
+    processor->theta = 12.0f;
+    processor->agents[0].targetCenter = al::Vec3d (1.0, 2.0, 0.0);
+
+    e.buttonClicked (e.resetRotButton.get());
+
+    EXPECT_FALSE (e.autoRotateToggle->getToggleState());
+    EXPECT_FALSE (e.openGLView.autoRotate);
+    EXPECT_EQ (processor->phi, 5.0f);
+    EXPECT_EQ (processor->theta, -7.0f);
+    const auto centre = processor->agents[0].targetCenter.load();
+    EXPECT_EQ (centre[0], 0.0);
+    EXPECT_EQ (centre[1], 0.0);
+    EXPECT_EQ (centre[2], 0.0);
+}
+
+TEST_F (EditorViewControls, CurvesButtonShowsAndHidesTheModulatorWindow)
+{
+    openEditor();
+    auto& e = *editor;
+
+    e.buttonClicked (e.curvesButton.get());
+    EXPECT_TRUE (e.modulatorWindow->isOnDesktop());
+    EXPECT_TRUE (e.modulatorWindow->isShowing());
+    EXPECT_EQ (e.modulatorWindow->getContentComponent(), &e.curveComponent);
+    EXPECT_EQ (e.curveComponent.getBounds().getWidth(), 800);
+
+    e.buttonClicked (e.curvesButton.get());
+    EXPECT_FALSE (e.modulatorWindow->isOnDesktop());
+}
+
+TEST_F (EditorViewControls, PresetNameReachesTheView)
+{
+    processor->setCurrentPresetName ("Lazy Orbit");
+    openEditor();
+    auto& e = *editor;
+    e.presetStrip->getCurrentPresetName();
+
+    ASSERT_TRUE (guitest::pumpUntil ([&] { return e.openGLView.overlayPresetName == "Lazy Orbit"; }));
+}
+
+TEST_F (EditorViewControls, ScreenshotsFollowTheModulatorWindow)
+{
+    openEditor();
+    auto& e = *editor;
+    guitest::pump (300);
+
+    const auto folder = guitest::outputFolder();
+    const auto base = folder.getChildFile ("editor_snapshot");
+    const juce::StringArray endings{ ".png", "_vel.png", "_doppler.png", "_atten.png" };
+
+    for (auto& ending : endings)
+        folder.getChildFile ("editor_snapshot" + ending).deleteFile();
+
+    e.saveScreenshots (base.getFullPathName());
+    EXPECT_TRUE (folder.getChildFile ("editor_snapshot.png").existsAsFile());
+    EXPECT_FALSE (folder.getChildFile ("editor_snapshot_vel.png").existsAsFile());
+
+    e.buttonClicked (e.curvesButton.get());
+    guitest::pump (300);
+    e.saveScreenshots (base.getFullPathName());
+
+    for (auto& ending : endings)
+    {
+        const auto file = folder.getChildFile ("editor_snapshot" + ending);
+        ASSERT_TRUE (file.existsAsFile()) << ending;
+        EXPECT_TRUE (guitest::loadPng (file).isValid()) << ending;
+    }
+
+    const auto view = guitest::loadPng (folder.getChildFile ("editor_snapshot.png"));
+    EXPECT_EQ (view.getWidth(), 708);
+    EXPECT_EQ (view.getHeight(), 608);
+}
