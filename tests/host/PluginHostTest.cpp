@@ -1,0 +1,245 @@
+#include <JuceHeader.h>
+#include <gtest/gtest.h>
+
+#include <map>
+
+// Loads the built plug-in binaries the way hosts do, each in a process of its own:
+// our host program (the framework's VST3, LV2 and VST hosting) and Debian's lilv
+// tools. The LV2 bundle is installed into a private home, the one place besides the
+// system folders where the framework's LV2 host looks.
+
+namespace
+{
+struct ExpectedParameter
+{
+    const char* name;
+    double defaultValue;
+    // The display text of the default, or null where the processor derives the value
+    // at construction (the carrier-to-modulator ratios follow speed and bounds).
+    const char* text;
+};
+
+const ExpectedParameter expected[30] = {
+    { "gain", 0.5, "1" },         { "trail", 0.1, "0.1" },      { "carrier", 0.5, "501" },
+    { "ratio_x", 0.5, nullptr },  { "ratio_y", 0.52, nullptr }, { "ratio_z", 0.5, nullptr },
+    { "vel_x", 0.0294, "9.996" }, { "vel_y", 0.0, "0" },        { "vel_z", 0.0, "0" },
+    { "bnd_x1", 0.4, "6.4" },     { "bnd_x2", 0.4, "6.4" },     { "bnd_y1", 0.0, "0.1" },
+    { "bnd_y2", 0.0, "0.1" },     { "bnd_z1", 0.0, "0.1" },     { "bnd_z2", 0.0, "0.1" },
+    { "attack", 0.1, "0.4" },     { "decay", 0.1, "0.4" },      { "sustain", 0.8, "0.8" },
+    { "release", 0.5, "2" },      { "ADSR", 0.0, "0" },         { "symm_x", 0.0, "0" },
+    { "symm_y", 0.0, "0" },       { "symm_z", 0.0, "0" },       { "motion_type", 0.25, "1" },
+    { "doppler_type", 0.0, "0" }, { "gain_type", 0.0, "0" },    { "pan_type", 0.33, "1" },
+    { "osc1_type", 0.0, "0" },    { "ratio_type", 0.0, "0" },   { "filter_type", 0.0, "0" },
+};
+
+constexpr int continuousSteps = 2147483647;
+
+struct ProcessResult
+{
+    int exitCode = -1;
+    juce::String output;
+};
+
+ProcessResult run (const juce::StringArray& command, int flags = juce::ChildProcess::wantStdOut)
+{
+    ProcessResult result;
+    juce::ChildProcess process;
+    if (!process.start (command, flags))
+        return result;
+    result.output = process.readAllProcessOutput();
+    if (process.waitForProcessToFinish (60000))
+        result.exitCode = (int) process.getExitCode();
+    else
+        process.kill();
+    return result;
+}
+
+class PluginHost : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        home = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                   .getNonexistentChildFile ("toravel-host-test", "", false);
+        ASSERT_TRUE (home.getChildFile (".lv2").createDirectory());
+        ASSERT_TRUE (juce::File (TORAVEL_LV2_BUNDLE).copyDirectoryTo (lv2Folder().getChildFile ("Toravel.lv2")));
+    }
+
+    static void TearDownTestSuite() { home.deleteRecursively(); }
+
+    static juce::File lv2Folder() { return home.getChildFile (".lv2"); }
+
+    // What our host program sees of the plug-in, run with the private home.
+    static juce::var inspect (const juce::String& plugin)
+    {
+        const auto result =
+            run ({ "/usr/bin/env", "HOME=" + home.getFullPathName(), TORAVEL_HOST_PROGRAM, "inspect", plugin });
+        EXPECT_EQ (result.exitCode, 0) << result.output;
+
+        // The plug-in may print lines of its own while it loads; the report is the last line.
+        auto lines = juce::StringArray::fromLines (result.output.trimEnd());
+        const auto parsed = juce::JSON::parse (lines[lines.size() - 1]);
+        EXPECT_TRUE (parsed.isObject()) << result.output;
+        return parsed;
+    }
+
+    static void expectIdentity (const juce::var& plugin)
+    {
+        EXPECT_EQ (plugin["name"].toString(), "Toravel");
+        EXPECT_EQ (plugin["manufacturer"].toString(), "Toravel Audio");
+        EXPECT_FALSE ((bool) plugin["isInstrument"]);
+        EXPECT_EQ ((int) plugin["inputs"], 2);
+        EXPECT_EQ ((int) plugin["outputs"], 2);
+        EXPECT_EQ ((int) plugin["inputBuses"], 1);
+        EXPECT_EQ ((int) plugin["outputBuses"], 1);
+        EXPECT_TRUE ((bool) plugin["acceptsMidi"]);
+        EXPECT_FALSE ((bool) plugin["producesMidi"]);
+        EXPECT_EQ ((int) plugin["latencySamples"], 0);
+        EXPECT_EQ ((double) plugin["tailSeconds"], 0.0);
+    }
+
+    // The thirty parameters come first and in index order in VST3 and VST; the
+    // framework's wrappers report no step counts for them (they are not discrete to
+    // it), so a host sees every one as continuous.
+    static void expectParametersInOrder (const juce::var& plugin, bool hostKnowsDefaults)
+    {
+        const auto* parameters = plugin["parameters"].getArray();
+        ASSERT_NE (parameters, nullptr);
+        ASSERT_GE (parameters->size(), 30);
+        for (int i = 0; i < 30; ++i)
+        {
+            SCOPED_TRACE (expected[i].name);
+            const auto& p = parameters->getReference (i);
+            EXPECT_EQ (p["name"].toString(), expected[i].name);
+            EXPECT_TRUE (p["label"].toString().isEmpty());
+            EXPECT_EQ ((int) p["steps"], continuousSteps);
+            EXPECT_NEAR ((double) p["value"], expected[i].defaultValue, 1e-6);
+            if (hostKnowsDefaults)
+            {
+                EXPECT_NEAR ((double) p["default"], expected[i].defaultValue, 1e-6);
+            }
+            if (expected[i].text != nullptr)
+            {
+                EXPECT_EQ (p["text"].toString(), expected[i].text);
+            }
+            else
+            {
+                EXPECT_TRUE (p["text"].toString().containsOnly ("0123456789.e-+")) << p["text"].toString();
+            }
+        }
+    }
+
+    static juce::File home;
+};
+
+juce::File PluginHost::home;
+} // namespace
+
+TEST_F (PluginHost, Vst3BundleShowsTheEffectAndItsThirtyParameters)
+{
+    const auto plugin = inspect (TORAVEL_VST3_BUNDLE);
+    EXPECT_EQ (plugin["format"].toString(), "VST3");
+    EXPECT_EQ (plugin["version"].toString(), "1.0.0");
+    EXPECT_EQ (plugin["category"].toString(), "Fx");
+    expectIdentity (plugin);
+    expectParametersInOrder (plugin, true);
+
+    // Whatever the wrapper adds after ours (bypass, MIDI controller mappings) must not
+    // shadow any of the thirty.
+    const auto* parameters = plugin["parameters"].getArray();
+    for (int i = 30; i < parameters->size(); ++i)
+        for (const auto& e : expected)
+            EXPECT_NE (parameters->getReference (i)["name"].toString(), e.name);
+}
+
+TEST_F (PluginHost, VstBinaryShowsTheEffectAndItsThirtyParameters)
+{
+    const auto plugin = inspect (TORAVEL_VST_BINARY);
+    EXPECT_EQ (plugin["format"].toString(), "VST");
+    EXPECT_EQ (plugin["uniqueId"].toString(), "Trde");
+    EXPECT_EQ (plugin["category"].toString(), "Effect");
+    expectIdentity (plugin);
+    // VST 2.4 has no way to tell a host a default value.
+    expectParametersInOrder (plugin, false);
+    EXPECT_EQ (plugin["parameters"].getArray()->size(), 30);
+}
+
+TEST_F (PluginHost, Lv2BundleFoundByUriInTheUsersFolder)
+{
+    const auto plugin = inspect (TORAVEL_LV2_URI);
+    EXPECT_EQ (plugin["format"].toString(), "LV2");
+    EXPECT_EQ (plugin["identifier"].toString(), TORAVEL_LV2_URI);
+    expectIdentity (plugin);
+
+    // LV2 hosts order parameters by their URI and know no display text, so the
+    // thirty are matched by name.
+    std::map<juce::String, juce::var> byName;
+    for (const auto& p : *plugin["parameters"].getArray())
+        byName[p["name"].toString()] = p;
+    for (const auto& e : expected)
+    {
+        SCOPED_TRACE (e.name);
+        ASSERT_EQ (byName.count (e.name), 1u);
+        EXPECT_NEAR ((double) byName[e.name]["default"], e.defaultValue, 1e-6);
+        EXPECT_NEAR ((double) byName[e.name]["value"], e.defaultValue, 1e-6);
+    }
+}
+
+TEST_F (PluginHost, Lv2BundleReadByLilv)
+{
+    const auto env = "LV2_PATH=" + lv2Folder().getFullPathName();
+    const auto listed = run ({ "/usr/bin/env", env, "lv2ls" });
+    ASSERT_EQ (listed.exitCode, 0);
+    EXPECT_TRUE (juce::StringArray::fromLines (listed.output).contains (TORAVEL_LV2_URI)) << listed.output;
+
+    const auto info = run ({ "/usr/bin/env", env, "lv2info", TORAVEL_LV2_URI });
+    ASSERT_EQ (info.exitCode, 0);
+    const auto& text = info.output;
+    EXPECT_TRUE (text.contains ("Name:              Toravel")) << text;
+    EXPECT_EQ (text.indexOf ("Port 0:"), text.lastIndexOf ("Port 0:"));
+
+    // lv2info prints one block per port, each starting with a "Port n:" line.
+    int audioIn = 0, audioOut = 0, atomIn = 0;
+    auto rest = text.fromFirstOccurrenceOf ("\tPort ", false, false);
+    while (rest.isNotEmpty())
+    {
+        const auto port = rest.upToFirstOccurrenceOf ("\tPort ", false, false);
+        const bool input = port.contains ("lv2core#InputPort");
+        if (port.contains ("lv2core#AudioPort"))
+            ++(input ? audioIn : audioOut);
+        if (port.contains ("atom#AtomPort") && input)
+            ++atomIn;
+        rest = rest.fromFirstOccurrenceOf ("\tPort ", false, false);
+    }
+    EXPECT_EQ (audioIn, 2);
+    EXPECT_EQ (audioOut, 2);
+    EXPECT_EQ (atomIn, 1);
+}
+
+// What lilv-based hosts read as the plug-in's parameters: thirty distinct
+// parameter URIs with the thirty names.
+TEST_F (PluginHost, Lv2DataDeclaresThirtyDistinctParameters)
+{
+    const auto dsp = lv2Folder().getChildFile ("Toravel.lv2/dsp.ttl");
+    const auto triples = run ({ "sordi", juce::URL (dsp).toString (false) });
+    ASSERT_EQ (triples.exitCode, 0);
+
+    std::map<juce::String, juce::String> labels;
+    juce::StringArray parameterUris;
+    for (const auto& line : juce::StringArray::fromLines (triples.output))
+    {
+        const auto subject = line.upToFirstOccurrenceOf (" ", false, false);
+        if (line.contains ("#type> <http://lv2plug.in/ns/lv2core#Parameter>"))
+            parameterUris.addIfNotAlreadyThere (subject);
+        if (line.contains ("rdf-schema#label> \""))
+            labels[subject] =
+                line.fromFirstOccurrenceOf ("#label> \"", false, false).upToFirstOccurrenceOf ("\"", false, false);
+    }
+
+    ASSERT_EQ (parameterUris.size(), 30) << triples.output;
+    juce::StringArray names;
+    for (const auto& uri : parameterUris)
+        names.add (labels[uri]);
+    for (const auto& e : expected)
+        EXPECT_TRUE (names.contains (e.name)) << e.name;
+}
