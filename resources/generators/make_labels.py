@@ -137,7 +137,10 @@ def chunk(kind, data):
 
 def png(name, width, height, size, rows):
     header = chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
-    profile = ImageCms.ImageCmsProfile(ImageCms.createProfile("sRGB")).tobytes()
+    profile = bytearray(ImageCms.ImageCmsProfile(ImageCms.createProfile("sRGB")).tobytes())
+    # The profile's creation date would otherwise change every file at every run.
+    profile[24:36] = struct.pack(">6H", 2024, 1, 1, 0, 0, 0)
+    profile = bytes(profile)
     colour = chunk(b"iCCP", b"sRGB\0\0" + zlib.compress(profile, 9))
     pixels = chunk(b"IDAT", zlib.compress(b"".join(b"\0" + row for row in rows), 9))
     end = chunk(b"IEND", b"")
