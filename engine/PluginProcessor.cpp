@@ -1,5 +1,12 @@
 #include "PluginProcessor.h"
 
+#include "QuorvelSynth.h"
+
+#include "gam/Sync.h"
+
+#include <algorithm>
+#include <iterator>
+
 namespace
 {
 struct ParameterSpec
@@ -52,34 +59,377 @@ QuorvelV2AudioProcessor::QuorvelV2AudioProcessor()
                           .withInput ("Input", juce::AudioChannelSet::stereo(), true)
                           .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
 {
+    for (int c = 0; c < 2; ++c)
+    {
+        filter8x[c] = std::make_unique<al::BiQuadNX> (8, al::BIQUAD_LOWPASS, 44100.0);
+        filter1x[c] = std::make_unique<al::BiQuad> (al::BIQUAD_LOWPASS, 44100.0);
+        filter4x[c] = std::make_unique<al::BiQuadNX> (4, al::BIQUAD_LOWPASS, 44100.0);
+        filter8x[c]->set (19000.0, 0.26, 0.0);
+    }
+
     for (int i = 0; i < numTrParams; ++i)
     {
         const auto& spec = parameterSpecs[i];
         parameters.add (new ZKParameter (trParamNames[i], spec.defaultValue, spec.toScaled, spec.toNormalised,
                                          spec.unitLabel, trParamNames[i], spec.numSteps));
     }
+
+    al::SpeakerLayout layout;
+    layout.addSpeaker (al::Speaker (0, -90.0f, 0.0f, 1.0f, 1.0f));
+    layout.addSpeaker (al::Speaker (1, 90.0f, 0.0f, 1.0f, 1.0f));
+    stereoPanner = std::make_unique<al::StereoPanner> (layout);
+    dbapPanner = std::make_unique<al::Dbap> (layout, 1.0f);
+    stereoPanner->enabled = true;
+    dbapPanner->enabled = false;
+
+    scene.createListener (stereoPanner.get());
+    listenerSwitch.begin();
+    scene.perSampleProcessing = true;
+
+    auto& agent = agents[0];
+    agent.useAttenuation = false;
+    scene.addSource (agent);
+    agent.nearDistance = 0.1;
+    agent.setScale();
+    agent.farDistance = 20.0;
+    agent.setScale();
+
+    synth.addVoice (new QuorvelSynthVoice (&agent));
+    synth.addSound (new QuorvelSynthSound());
+
+    for (auto& channel : spareOutput)
+        channel.assign ((size_t) maxPieceSamples, 0.0f);
+
+    updateProcessorParameters();
 }
 
-QuorvelV2AudioProcessor::~QuorvelV2AudioProcessor() = default;
+QuorvelV2AudioProcessor::~QuorvelV2AudioProcessor()
+{
+    for (int c = 0; c < 2; ++c)
+    {
+        filter8x[c].reset();
+        filter1x[c].reset();
+        filter4x[c].reset();
+    }
+    dbapPanner.reset();
+    stereoPanner.reset();
+}
 
 const juce::String QuorvelV2AudioProcessor::getName() const
 {
     return "Toravel";
 }
 
-void QuorvelV2AudioProcessor::prepareToPlay (double newSampleRate, int)
+void QuorvelV2AudioProcessor::prepareToPlay (double newSampleRate, int samplesPerBlock)
 {
     sampleRate = newSampleRate;
+    scene.numFrames (samplesPerBlock);
+    pieceSamples = samplesPerBlock > 0 ? juce::jmin (samplesPerBlock, maxPieceSamples) : maxPieceSamples;
     synth.setCurrentPlaybackSampleRate (newSampleRate);
+    for (int c = 0; c < 2; ++c)
+    {
+        filter1x[c]->sampleRate = newSampleRate;
+        filter4x[c]->setSampleRate (newSampleRate);
+    }
+    gam::Sync::master().spu (newSampleRate);
+    agents[0].setSampleRate ((float) newSampleRate);
+    updateProcessorParameters();
 }
 
 void QuorvelV2AudioProcessor::releaseResources()
 {
 }
 
-void QuorvelV2AudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer&)
+void QuorvelV2AudioProcessor::storeInput (const juce::AudioSampleBuffer& buffer, int start, int length)
 {
-    buffer.clear();
+    const int inputs = juce::jmin (getTotalNumInputChannels(), buffer.getNumChannels(), Agent::inputChannels);
+    for (int c = 0; c < inputs; ++c)
+        std::copy_n (buffer.getReadPointer (c, start), length, agents[0].inputStore[c]);
+}
+
+void QuorvelV2AudioProcessor::renderPiece (juce::AudioSampleBuffer& buffer, int start, int length,
+                                           bool inputAlreadyStored)
+{
+    if (!inputAlreadyStored)
+    {
+        storeInput (buffer, start, length);
+        for (int c = 0; c < buffer.getNumChannels(); ++c)
+            buffer.clear (c, start, length);
+    }
+
+    float* outputs[2];
+    for (int c = 0; c < 2; ++c)
+    {
+        if (c < buffer.getNumChannels())
+            outputs[c] = buffer.getWritePointer (c, start);
+        else
+        {
+            std::fill_n (spareOutput[c].data(), length, 0.0f);
+            outputs[c] = spareOutput[c].data();
+        }
+    }
+    scene.render (outputs, length, sampleRate);
+}
+
+// A block longer than the engine is sized for (the prepared size, and at most the
+// 4096 samples of the input store) is rendered in pieces; parameters and MIDI are
+// still taken once, at the start of the whole block.
+void QuorvelV2AudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer& midi)
+{
+    listenerSwitch.adopt();
+
+    const int n = buffer.getNumSamples();
+    const int inputs = getTotalNumInputChannels();
+    const int outputs = juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels());
+    for (int c = inputs; c < outputs; ++c)
+        buffer.clear (c, 0, n);
+
+    const int firstPiece = juce::jmin (n, pieceSamples);
+    storeInput (buffer, 0, firstPiece);
+    for (int c = 0; c < buffer.getNumChannels(); ++c)
+        buffer.clear (c, 0, firstPiece);
+
+    updateProcessorParameters();
+    synth.renderNextBlock (buffer, midi, 0, n);
+
+    renderPiece (buffer, 0, firstPiece, true);
+    for (int start = firstPiece; start < n; start += pieceSamples)
+        renderPiece (buffer, start, juce::jmin (pieceSamples, n - start), false);
+
+    const int filtered = juce::jmin (numChannels, buffer.getNumChannels());
+    for (int c = 0; c < filtered; ++c)
+    {
+        float* samples = buffer.getWritePointer (c);
+        if (filterType == 1)
+            filter1x[c]->processBuffer (samples, n);
+        else if (filterType == 0)
+            filter4x[c]->processBuffer (samples, n);
+        filter8x[c]->processBuffer (samples, n);
+    }
+}
+
+namespace
+{
+// Truncation toward zero of a choice read from a scaled value, which text entry may
+// have set to anything: a value beyond int's range (or NaN) becomes -1, a choice that
+// every use treats as none of its items.
+int choiceIndex (float value)
+{
+    if (!(value > -2147483648.0f && value < 2147483648.0f))
+        return -1;
+    return (int) value;
+}
+
+// Trail points for a trail of the given seconds: one per sample, plus one. Held to
+// what an int can count; a negative or undefined length asks for the single point.
+int trailPoints (float seconds, double rate)
+{
+    const double points = (double) seconds * rate + 1.0;
+    if (!(points >= 1.0))
+        return 1;
+    return points < 2147483647.0 ? (int) points : 2147483647;
+}
+} // namespace
+
+void QuorvelV2AudioProcessor::updateProcessorParameters()
+{
+    auto& agent = agents[0];
+    const float f = (float) agent.currentFreq;
+
+    agent.resizeTrail (trailPoints (scaled (kParamTrail), sampleRate));
+    agent.gain = scaled (kParamGain);
+    agent.sourceType = choiceIndex (scaled (kParamOsc1Type));
+    filterType = choiceIndex (scaled (kParamFilterType));
+
+    const bool panning = scaled (kParamPanType) != 0.0f;
+    stereoPanner->enabled = panning;
+    dbapPanner->enabled = panning;
+
+    const int m = choiceIndex (scaled (kParamMotionType));
+    agent.requestedMotionType = m;
+    const auto motion = (EMotionType) m;
+
+    const int d = choiceIndex (scaled (kParamDopplerType));
+    const auto doppler = (EDopplerType) d;
+    switch (d)
+    {
+        case kDopplerSymmetric:
+            agent.dopplerType = al::DOPPLER_DELAY;
+            agent.compensateApproach = false;
+            break;
+        case kDopplerPhysical:
+            agent.dopplerType = al::DOPPLER_VELOCITY;
+            agent.compensateApproach = false;
+            break;
+        case kDopplerPhysicalEqualShift:
+            agent.dopplerType = al::DOPPLER_VELOCITY;
+            agent.compensateApproach = true;
+            break;
+        case kDopplerOff:
+            agent.dopplerType = al::DOPPLER_NONE;
+            agent.compensateApproach = false;
+            break;
+        default:
+            break;
+    }
+
+    const float gainType = scaled (kParamGainType);
+    if (gainType == 0.0f || gainType == 1.0f)
+    {
+        agent.useAttenuation = true;
+        agent.law = gainType == 0.0f ? al::ATTEN_INVERSE : al::ATTEN_INVERSE_SQUARE;
+        agent.setScale();
+    }
+    else if (gainType == 2.0f)
+    {
+        agent.useAttenuation = false;
+    }
+
+    const int symmetric[3] = { kParamSymmX, kParamSymmY, kParamSymmZ };
+    const int ratios[3] = { kParamRatioX, kParamRatioY, kParamRatioZ };
+    const int speeds[3] = { kParamVelX, kParamVelY, kParamVelZ };
+    const int lowerBounds[3] = { kParamBndX1, kParamBndY1, kParamBndZ1 };
+    const int upperBounds[3] = { kParamBndX2, kParamBndY2, kParamBndZ2 };
+
+    for (int a = 0; a < 3; ++a)
+    {
+        // Written so that NaN counts as on.
+        if (!(normalised (symmetric[a]) == 0.0f))
+        {
+            agent.upperBoundTarget[a] = agent.lowerBoundTarget[a];
+            parameters.getUnchecked (upperBounds[a])->setScaledValue ((float) agent.lowerBoundTarget[a], true);
+        }
+    }
+
+    const float ratioType = scaled (kParamRatioType);
+    if (ratioType == 0.0f)
+    {
+        manualBounds (0);
+        manualVelocity (0);
+        for (int a = 0; a < 3; ++a)
+        {
+            const float ratio =
+                agent.sourceType == 6
+                    ? 1.0f
+                    : cm_from_carrier_mod (f, mod_from_vel_bounds (motion, doppler, (float) agent.velocity[a],
+                                                                   (float) agent.lowerBoundTarget[a],
+                                                                   (float) agent.upperBoundTarget[a]));
+            parameters.getUnchecked (ratios[a])->setScaledValue (ratio, true);
+        }
+    }
+    else if (ratioType == 1.0f)
+    {
+        manualVelocity (0);
+        for (int a = 0; a < 3; ++a)
+        {
+            const float b = symm_bounds_from_mod_vel (motion, mod_from_cm_carrier (scaled (ratios[a]), f),
+                                                      (float) agent.velocity[a]);
+            agent.lowerBoundTarget[a] = b;
+            agent.upperBoundTarget[a] = b;
+            parameters.getUnchecked (lowerBounds[a])->setScaledValue (b, true);
+            parameters.getUnchecked (upperBounds[a])->setScaledValue (b, true);
+        }
+    }
+    else if (ratioType == 2.0f)
+    {
+        manualBounds (0);
+        for (int a = 0; a < 3; ++a)
+        {
+            const float v = vel_from_mod_bounds (motion, doppler, mod_from_cm_carrier (scaled (ratios[a]), f),
+                                                 (float) agent.lowerBoundTarget[a], (float) agent.upperBoundTarget[a]);
+            agent.velocity[a] = v;
+            parameters.getUnchecked (speeds[a])->setScaledValue (v, true);
+        }
+    }
+
+    float freqs[3], depths[3];
+    float largestFreq = 0.0f;
+    for (int a = 0; a < 3; ++a)
+    {
+        freqs[a] = agent.velocity[a] != 0.0 ? mod_from_cm_carrier (scaled (ratios[a]), f) : 0.0f;
+        depths[a] = depth_from_vel_carrier (doppler, scaled (speeds[a]), f);
+        modFreq[a] = freqs[a];
+        modDepth[a] = depths[a];
+        modIndex[a] = index_from_depth_mod (depths[a], freqs[a]);
+        largestFreq = juce::jmax (largestFreq, freqs[a]);
+    }
+
+    const float depth = sqrtf (depths[0] * depths[0] + depths[1] * depths[1] + depths[2] * depths[2]);
+    totalDepth = depth;
+
+    // The limits are written so that NaN takes the limit too.
+    const float spread = 2.0f * (depth + largestFreq);
+    const float band = spread < 20000.0f ? spread : 20000.0f;
+    bandwidth = band;
+
+    const float carrier = scaled (kParamCarrier);
+    float c;
+    if (agent.sourceType == 4 || agent.sourceType == 5)
+        c = 2.0f * band + 1000.0f;
+    else if (agent.sourceType == 0)
+        c = carrier + band * 0.5f;
+    else
+        c = carrier + 2.0f * band;
+    cutoff = c < 10000.0f ? c : 10000.0f;
+
+    for (int ch = 0; ch < numChannels; ++ch)
+    {
+        filter1x[ch]->set (cutoff, 1.9, 0.0);
+        filter4x[ch]->set (cutoff, 1.7, 0.0);
+    }
+
+    auto& env = agent.adsr;
+    if (!(normalised (kParamADSR) == 0.0f))
+        env.enabled = true;
+    else
+    {
+        env.enabled = false;
+        agent.setOscFreq (carrier);
+    }
+
+    // Each stage is compared exactly (NaN counts as changed), so the envelope's
+    // tables are rebuilt only for a stage that moved.
+    const float attack = scaled (kParamAttack);
+    if (!(attack == env.attackTime))
+        env.setEnvelope (attack, env.decayTime, env.sustainLevel, env.releaseTime, env.curve);
+    const float decay = scaled (kParamDecay);
+    if (!(decay == env.decayTime))
+        env.setEnvelope (env.attackTime, decay, env.sustainLevel, env.releaseTime, env.curve);
+    const float sustain = scaled (kParamSustain);
+    if (!(sustain == env.sustainLevel))
+        env.setEnvelope (env.attackTime, env.decayTime, sustain, env.releaseTime, env.curve);
+    const float release = scaled (kParamRelease);
+    if (!(release == env.releaseTime))
+        env.setEnvelope (env.attackTime, env.decayTime, env.sustainLevel, release, env.curve);
+}
+
+void QuorvelV2AudioProcessor::switchPanning (int index)
+{
+    listenerSwitch.request (index == 1 ? static_cast<al::Spatializer*> (stereoPanner.get())
+                                       : static_cast<al::Spatializer*> (dbapPanner.get()));
+}
+
+void QuorvelV2AudioProcessor::manualVelocity (int agentIndex)
+{
+    if (!juce::isPositiveAndBelow (agentIndex, (int) std::size (agents)))
+        return;
+    auto& agent = agents[agentIndex];
+    agent.velocity[0] = (double) scaled (kParamVelX);
+    agent.velocity[1] = (double) scaled (kParamVelY);
+    agent.velocity[2] = (double) scaled (kParamVelZ);
+}
+
+void QuorvelV2AudioProcessor::manualBounds (int agentIndex)
+{
+    if (!juce::isPositiveAndBelow (agentIndex, (int) std::size (agents)))
+        return;
+    auto& agent = agents[agentIndex];
+    agent.lowerBoundTarget[0] = (double) scaled (kParamBndX1);
+    agent.lowerBoundTarget[1] = (double) scaled (kParamBndY1);
+    agent.lowerBoundTarget[2] = (double) scaled (kParamBndZ1);
+    agent.upperBoundTarget[0] = (double) scaled (kParamBndX2);
+    agent.upperBoundTarget[1] = (double) scaled (kParamBndY2);
+    agent.upperBoundTarget[2] = (double) scaled (kParamBndZ2);
 }
 
 const juce::String QuorvelV2AudioProcessor::getInputChannelName (int index) const

@@ -3,8 +3,18 @@
 #include <JuceHeader.h>
 
 #include "DisplayValue.h"
+#include "ListenerSwitch.h"
 #include "QuorvelConversions.h"
+#include "SpatialAgent.h"
 #include "ZKParameter.h"
+
+#include "al/AudioScene.h"
+#include "al/BiQuad.h"
+#include "al/Dbap.h"
+#include "al/StereoPanner.h"
+
+#include <memory>
+#include <vector>
 
 class QuorvelV2AudioProcessor : public juce::AudioProcessor
 {
@@ -72,6 +82,17 @@ public:
     void setCurrentPresetName (const juce::String& name);
     juce::String getCurrentPresetName();
 
+    // Derives the engine's state from the parameters; runs at the start of every block.
+    void updateProcessorParameters();
+
+    // Message thread: moves the scene's listener to the stereo panner (1) or the
+    // distance-based panner (anything else) from the next block on.
+    void switchPanning (int index);
+
+    void manualVelocity (int agentIndex);
+    void manualBounds (int agentIndex);
+
+    Agent agents[1];
     DisplayValue modFreq[3];
     DisplayValue modDepth[3];
     DisplayValue modIndex[3];
@@ -89,11 +110,31 @@ public:
     juce::OwnedArray<ZKParameter> parameters;
     juce::String presetName;
     juce::Synthesiser synth;
+    std::unique_ptr<al::BiQuadNX> filter8x[2];
+    std::unique_ptr<al::BiQuad> filter1x[2];
+    std::unique_ptr<al::BiQuadNX> filter4x[2];
     float cutoff = 19000.0f;
     int numChannels = 2;
+    al::AudioScene scene{ 512 };
+    std::unique_ptr<al::StereoPanner> stereoPanner;
+    std::unique_ptr<al::Dbap> dbapPanner;
+
+    // The engine's input store and the agent's frame index hold 4096 samples; blocks
+    // are also kept within the size the scene was prepared for.
+    static constexpr int maxPieceSamples = Agent::inputFrames;
 
 private:
     ZKParameter* parameterAt (int index) const;
+    float scaled (int index) const { return parameters.getUnchecked (index)->scaledValue.load(); }
+    float normalised (int index) const { return parameters.getUnchecked (index)->normalisedValue.load(); }
+    void renderPiece (juce::AudioSampleBuffer& buffer, int start, int length, bool inputAlreadyStored);
+    void storeInput (const juce::AudioSampleBuffer& buffer, int start, int length);
+
+    ListenerSwitch listenerSwitch{ scene };
+    int pieceSamples = 512;
+    // Stands in for an output channel the host's buffer lacks, so that the panners
+    // always have two channels to write.
+    std::vector<float> spareOutput[2];
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorvelV2AudioProcessor)
 };

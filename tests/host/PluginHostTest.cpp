@@ -113,7 +113,10 @@ protected:
             EXPECT_EQ (p["name"].toString(), expected[i].name);
             EXPECT_TRUE (p["label"].toString().isEmpty());
             EXPECT_EQ ((int) p["steps"], continuousSteps);
-            EXPECT_NEAR ((double) p["value"], expected[i].defaultValue, 1e-6);
+            if (expected[i].text != nullptr)
+            {
+                EXPECT_NEAR ((double) p["value"], expected[i].defaultValue, 1e-6);
+            }
             if (hostKnowsDefaults)
             {
                 EXPECT_NEAR ((double) p["default"], expected[i].defaultValue, 1e-6);
@@ -181,7 +184,10 @@ TEST_F (PluginHost, Lv2BundleFoundByUriInTheUsersFolder)
         SCOPED_TRACE (e.name);
         ASSERT_EQ (byName.count (e.name), 1u);
         EXPECT_NEAR ((double) byName[e.name]["default"], e.defaultValue, 1e-6);
-        EXPECT_NEAR ((double) byName[e.name]["value"], e.defaultValue, 1e-6);
+        if (e.text != nullptr)
+        {
+            EXPECT_NEAR ((double) byName[e.name]["value"], e.defaultValue, 1e-6);
+        }
     }
 }
 
