@@ -1,7 +1,12 @@
 #include "al/BiQuad.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace al
 {
@@ -150,9 +155,140 @@ void BiQuadNX::setSampleRate (double sampleRate)
         stages[i].sampleRate = sampleRate;
 }
 
+#if defined(__SSE2__)
+namespace
+{
+// Runs 2 * Pairs sections over a block as a wavefront: in each step section k takes
+// sample t - k, so the sections' recurrences, each a long chain of dependent
+// multiplies and adds, run side by side instead of one after another. Two sections
+// share one register of two doubles; every lane does exactly the arithmetic of
+// BiQuad::operator() in the same order, and each section's output is narrowed to
+// float before the next section reads it, as processBuffer does, so the samples are
+// the same to the bit. The first and last steps, in which some sections have no
+// sample yet or any more, run section by section. Needs count >= 2 * Pairs.
+inline double low (__m128d v)
+{
+    return _mm_cvtsd_f64 (v);
+}
+
+inline double high (__m128d v)
+{
+    return _mm_cvtsd_f64 (_mm_unpackhi_pd (v, v));
+}
+
+template <int Pairs>
+void processWavefront (BiQuad* s, float* x, int count)
+{
+    constexpr int K = 2 * Pairs;
+
+    for (int k = 0; k < K - 1; ++k)
+        s[k].processBuffer (x, K - 1 - k);
+
+    __m128d b0[Pairs], b1[Pairs], b2[Pairs], a1[Pairs], a2[Pairs];
+    __m128d x1[Pairs], x2[Pairs], y1[Pairs], y2[Pairs];
+    // The latest output of each section, narrowed to float and widened again: lane 0
+    // for section 2m, lane 1 for section 2m + 1.
+    __m128d out[Pairs];
+    for (int m = 0; m < Pairs; ++m)
+    {
+        const BiQuad& e = s[2 * m];
+        const BiQuad& o = s[2 * m + 1];
+        b0[m] = _mm_set_pd (o.b0, e.b0);
+        b1[m] = _mm_set_pd (o.b1, e.b1);
+        b2[m] = _mm_set_pd (o.b2, e.b2);
+        a1[m] = _mm_set_pd (o.a1, e.a1);
+        a2[m] = _mm_set_pd (o.a2, e.a2);
+        x1[m] = _mm_set_pd (o.x1, e.x1);
+        x2[m] = _mm_set_pd (o.x2, e.x2);
+        y1[m] = _mm_set_pd (o.y1, e.y1);
+        y2[m] = _mm_set_pd (o.y2, e.y2);
+        // Section k has written sample K - 2 - k so far; the last section's output
+        // feeds nothing.
+        const int odd = K - 3 - 2 * m;
+        out[m] = _mm_set_pd (odd >= 0 ? (double) x[odd] : 0.0, (double) x[K - 2 - 2 * m]);
+    }
+
+    for (int t = K - 1; t < count; ++t)
+    {
+        __m128d in[Pairs];
+        in[0] = _mm_unpacklo_pd (_mm_set_sd ((double) x[t]), out[0]);
+        for (int m = 1; m < Pairs; ++m)
+            in[m] = _mm_shuffle_pd (out[m - 1], out[m], 1);
+
+        for (int m = 0; m < Pairs; ++m)
+        {
+            __m128d y = _mm_mul_pd (b0[m], in[m]);
+            y = _mm_add_pd (y, _mm_mul_pd (b1[m], x1[m]));
+            y = _mm_add_pd (y, _mm_mul_pd (b2[m], x2[m]));
+            y = _mm_sub_pd (y, _mm_mul_pd (a1[m], y1[m]));
+            y = _mm_sub_pd (y, _mm_mul_pd (a2[m], y2[m]));
+            x2[m] = x1[m];
+            x1[m] = in[m];
+            y2[m] = y1[m];
+            y1[m] = y;
+            const __m128 narrowed = _mm_cvtpd_ps (y);
+            out[m] = _mm_cvtps_pd (narrowed);
+            if (m == Pairs - 1)
+                x[t - (K - 1)] = _mm_cvtss_f32 (_mm_shuffle_ps (narrowed, narrowed, 1));
+        }
+    }
+
+    for (int m = 0; m < Pairs; ++m)
+    {
+        BiQuad& e = s[2 * m];
+        BiQuad& o = s[2 * m + 1];
+        e.x1 = low (x1[m]), o.x1 = high (x1[m]);
+        e.x2 = low (x2[m]), o.x2 = high (x2[m]);
+        e.y1 = low (y1[m]), o.y1 = high (y1[m]);
+        e.y2 = low (y2[m]), o.y2 = high (y2[m]);
+        // Section k's last output is sample count - 1 - k, which the next section
+        // still has to read from the block.
+        x[count - 1 - 2 * m] = (float) low (out[m]);
+        if (2 * m + 1 < K - 1)
+            x[count - 2 - 2 * m] = (float) high (out[m]);
+    }
+
+    for (int k = 1; k < K; ++k)
+        s[k].processBuffer (x + count - k, k);
+}
+} // namespace
+#endif
+
 void BiQuadNX::processBuffer (float* samples, int count)
 {
+    int done = 0;
+#if defined(__SSE2__)
+    bool allEnabled = true;
     for (int i = 0; i < numStages; ++i)
+        allEnabled = allEnabled && stages[i].enabled;
+    if (allEnabled)
+    {
+        // Groups of up to eight sections, each a wavefront over the whole block.
+        while (numStages - done >= 2)
+        {
+            const int group = std::min (8, (numStages - done) & ~1);
+            if (count < group)
+                break;
+            switch (group)
+            {
+                case 8:
+                    processWavefront<4> (stages + done, samples, count);
+                    break;
+                case 6:
+                    processWavefront<3> (stages + done, samples, count);
+                    break;
+                case 4:
+                    processWavefront<2> (stages + done, samples, count);
+                    break;
+                default:
+                    processWavefront<1> (stages + done, samples, count);
+                    break;
+            }
+            done += group;
+        }
+    }
+#endif
+    for (int i = done; i < numStages; ++i)
         stages[i].processBuffer (samples, count);
 }
 

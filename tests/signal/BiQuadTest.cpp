@@ -291,6 +291,63 @@ TEST (BiQuadCascade, EqualsItsSectionsAppliedOneAfterAnother)
     }
 }
 
+// The cascade may run its sections side by side; whatever the number of sections, the
+// block length (shorter than, equal to or longer than the cascade) and the sections'
+// designs, every sample must equal that of the sections run one after another.
+TEST (BiQuadCascade, AnyLengthAndDesignsEqualTheSectionsOneAfterAnother)
+{
+    for (int stages : { 1, 2, 3, 4, 5, 7, 8, 9, 12, 17 })
+        for (int length : { 1, 2, 3, 7, 8, 9, 16, 17, 33, 100 })
+        {
+            BiQuadNX cascade (stages, al::BIQUAD_LOWPASS, 48000.0);
+            std::vector<BiQuad> sections;
+            for (int k = 0; k < stages; ++k)
+            {
+                const auto type = (al::BIQUADTYPE) (k % 7);
+                cascade.stages[k] = BiQuad (type, 48000.0);
+                cascade.stages[k].set (500.0 + 1500.0 * k, 0.5 + 0.2 * k, 3.0);
+                sections.push_back (cascade.stages[k]);
+            }
+
+            std::vector<float> a ((size_t) length), b;
+            for (int pass = 0; pass < 3; ++pass)
+            {
+                for (int i = 0; i < length; ++i)
+                    a[(size_t) i] = (float) std::sin (0.37 * (i + pass * length) + 0.01 * i * i);
+                b = a;
+                cascade.processBuffer (a.data(), length);
+                for (auto& s : sections)
+                    s.processBuffer (b.data(), length);
+                ASSERT_EQ (a, b) << stages << " sections, " << length << " samples, pass " << pass;
+            }
+            for (int k = 0; k < stages; ++k)
+            {
+                EXPECT_EQ (cascade.stages[k].x1, sections[(size_t) k].x1);
+                EXPECT_EQ (cascade.stages[k].x2, sections[(size_t) k].x2);
+                EXPECT_EQ (cascade.stages[k].y1, sections[(size_t) k].y1);
+                EXPECT_EQ (cascade.stages[k].y2, sections[(size_t) k].y2);
+            }
+        }
+}
+
+TEST (BiQuadCascade, DisabledSectionInTheMiddlePassesItsInput)
+{
+    BiQuadNX cascade (8, al::BIQUAD_LOWPASS, 44100.0);
+    cascade.set (4000.0, 1.0, 0.0);
+    cascade.stages[3].enabled = false;
+    std::vector<BiQuad> sections (8, cascade.stages[0]);
+    sections[3].enabled = false;
+
+    std::vector<float> a (64), b;
+    for (size_t i = 0; i < a.size(); ++i)
+        a[i] = (float) std::cos (0.2 * (double) i);
+    b = a;
+    cascade.processBuffer (a.data(), (int) a.size());
+    for (auto& s : sections)
+        s.processBuffer (b.data(), (int) b.size());
+    EXPECT_EQ (a, b);
+}
+
 TEST (BiQuadCascade, SampleRateChangeWaitsForTheNextDesign)
 {
     BiQuadNX cascade (8, al::BIQUAD_LOWPASS, 44100.0);
