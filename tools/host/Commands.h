@@ -5,3 +5,4 @@
 // One subcommand of the host program: its arguments after the subcommand's name.
 // Returns the process exit code.
 int runInspect (const juce::StringArray& args);
+int runRender (const juce::StringArray& args);

@@ -19,9 +19,12 @@ int main (int argc, char** argv)
 
     if (command == "inspect")
         return runInspect (args);
+    if (command == "render")
+        return runRender (args);
 
     std::cerr << "usage: toravel-host <command> ...\n"
                  "commands:\n"
-                 "  inspect   load a plug-in and print what a host sees of it\n";
+                 "  inspect   load a plug-in and print what a host sees of it\n"
+                 "  render    play notes through a plug-in and write what it outputs to a WAV file\n";
     return command == "help" || command == "--help" ? 0 : 2;
 }

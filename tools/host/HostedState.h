@@ -1,0 +1,11 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+// Hands a hosted plug-in its own state block (what its getStateInformation writes,
+// as in its preset files) and takes it back. Each plug-in format wraps that block in
+// a container of its own: VST3 hosts keep the component's stream in base64 inside an
+// XML element, VST hosts exchange it as a chunk, and LV2 hosts as a base64 string
+// property of a Turtle state. On failure the reason is in error.
+bool setHostedPluginState (juce::AudioPluginInstance& instance, const juce::MemoryBlock& state, juce::String& error);
+bool getHostedPluginState (juce::AudioPluginInstance& instance, juce::MemoryBlock& state, juce::String& error);
