@@ -450,6 +450,12 @@ bool QuorvelV2AudioProcessor::isOutputChannelStereoPair (int) const
 {
     return true;
 }
+bool QuorvelV2AudioProcessor::isBusesLayoutSupported (const BusesLayout& layout) const
+{
+    return layout.getMainInputChannelSet() == juce::AudioChannelSet::stereo() &&
+           layout.getMainOutputChannelSet() == juce::AudioChannelSet::stereo();
+}
+
 bool QuorvelV2AudioProcessor::silenceInProducesSilenceOut() const
 {
     return false;

@@ -36,6 +36,8 @@ public:
     bool isOutputChannelStereoPair (int index) const override;
     JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
+    // The one channel configuration offered to hosts: two inputs and two outputs.
+    bool isBusesLayoutSupported (const BusesLayout& layout) const override;
     bool silenceInProducesSilenceOut() const override;
     double getTailLengthSeconds() const override;
     bool acceptsMidi() const override;

@@ -32,6 +32,27 @@ TEST (HostAnswers, OneStereoInputAndOutput)
     }
 }
 
+TEST (HostAnswers, NoChannelConfigurationButTwoInTwoOut)
+{
+    QuorvelV2AudioProcessor p;
+    const auto layout = [] (const juce::AudioChannelSet& in, const juce::AudioChannelSet& out)
+    {
+        juce::AudioProcessor::BusesLayout l;
+        l.inputBuses.add (in);
+        l.outputBuses.add (out);
+        return l;
+    };
+    EXPECT_TRUE (
+        p.checkBusesLayoutSupported (layout (juce::AudioChannelSet::stereo(), juce::AudioChannelSet::stereo())));
+    EXPECT_FALSE (
+        p.checkBusesLayoutSupported (layout (juce::AudioChannelSet::mono(), juce::AudioChannelSet::stereo())));
+    EXPECT_FALSE (
+        p.checkBusesLayoutSupported (layout (juce::AudioChannelSet::stereo(), juce::AudioChannelSet::mono())));
+    EXPECT_FALSE (
+        p.setBusesLayout (layout (juce::AudioChannelSet::discreteChannels (10), juce::AudioChannelSet::stereo())));
+    EXPECT_EQ (p.getTotalNumInputChannels(), 2);
+}
+
 TEST (HostAnswers, EffectThatTakesMidiWithoutTailOrLatency)
 {
     QuorvelV2AudioProcessor p;
