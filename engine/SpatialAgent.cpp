@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -31,6 +32,27 @@ double shapeFactor (int shape, double p, double b)
     }
 }
 
+} // namespace
+
+double Agent::ShapeMemo::operator() (int shape, double p, double b)
+{
+    // Bit patterns, so that -0 and +0 (and NaNs) are told apart as the library would.
+    uint64_t pBits, bBits;
+    std::memcpy (&pBits, &p, sizeof p);
+    std::memcpy (&bBits, &b, sizeof b);
+    if (!(valid && shape == lastShape && pBits == lastPhase && bBits == lastExtent))
+    {
+        factor = shapeFactor (shape, p, b);
+        lastShape = shape;
+        lastPhase = pBits;
+        lastExtent = bBits;
+        valid = true;
+    }
+    return factor;
+}
+
+namespace
+{
 void makeMarker (al::Mesh& mesh, float radius)
 {
     al::addSphere (mesh, 1.0, 16, 16);
@@ -153,7 +175,9 @@ float Agent::sourceSample (int frame)
 
 void Agent::onUpdateNav()
 {
-    if (recentrePending.exchange (false, std::memory_order_acquire))
+    // Read before the exchange: a locked exchange at every sample would drain the
+    // store buffer each time for a request that almost never comes.
+    if (recentrePending.load (std::memory_order_relaxed) && recentrePending.exchange (false, std::memory_order_acquire))
     {
         pos = center;
         phase = al::Vec3d();
@@ -192,7 +216,7 @@ void Agent::onUpdateNav()
 
             const bool below = phase[a] < 0.0;
             const double extent = (a < 2) == below ? lowerBound[a] : upperBound[a];
-            step[a] = direction[a] * u[a] * shapeFactor (motionType, phase[a], extent);
+            step[a] = direction[a] * u[a] * shapeMemo[a](motionType, phase[a], extent);
         }
     }
     else

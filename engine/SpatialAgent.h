@@ -12,6 +12,7 @@
 #include "gam/Sine.h"
 
 #include <atomic>
+#include <cstdint>
 
 // The moving sound source: each call of onProcessSample moves it one step through
 // its bounded space, computes one sample of its source signal and writes it, shaped
@@ -103,6 +104,20 @@ private:
     void recordHistories (float distance);
     void publishShownValues();
     void drawHistory (const FloatHistory& history);
+
+    // The speed factor of the shaped motion, computed again only when its arguments
+    // change: an axis that does not move keeps its phase, and its sine and arcsine
+    // are then the same as at the previous sample.
+    struct ShapeMemo
+    {
+        double operator() (int shape, double p, double b);
+
+        bool valid = false;
+        int lastShape = 0;
+        uint64_t lastPhase = 0, lastExtent = 0;
+        double factor = 0.0;
+    };
+    ShapeMemo shapeMemo[3];
 
     TrailGuard trailGuard;
     std::atomic<bool> recentrePending{ false };

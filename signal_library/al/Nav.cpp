@@ -5,14 +5,6 @@
 namespace al
 {
 
-namespace
-{
-bool isFinite (const Vec<3, double>& v)
-{
-    return std::isfinite (v[0]) && std::isfinite (v[1]) && std::isfinite (v[2]);
-}
-} // namespace
-
 Nav::Nav()
 {
     quat.normalize();
@@ -24,24 +16,42 @@ void Nav::step (double dt)
     stepSize = dt;
     const double k = 1.0 - smoothing;
 
-    moveStep = Vec<3, double>::lerp (moveStep, moveVel * dt + nudge, k);
-    spinStep = Vec<3, double>::lerp (spinStep, spinVel * dt + turn, k);
+    // Component by component into locals, the same arithmetic as the vector forms
+    // (lerp, the rotated axes): written through the members and read back as
+    // vectors, the values would wait on store forwarding at every step.
+    double move[3], spin[3];
+    for (int i = 0; i < 3; ++i)
+    {
+        move[i] = ((moveVel[i] * dt + nudge[i]) - moveStep[i]) * k + moveStep[i];
+        spin[i] = ((spinVel[i] * dt + turn[i]) - spinStep[i]) * k + spinStep[i];
+    }
     // The smoothing feeds each step into the next, so one non-finite request
     // would stick forever; such a step neither moves nor turns instead.
-    if (!isFinite (moveStep))
-        moveStep = Vec<3, double>();
-    if (!isFinite (spinStep))
-        spinStep = Vec<3, double>();
+    if (!(std::isfinite (move[0]) && std::isfinite (move[1]) && std::isfinite (move[2])))
+        move[0] = move[1] = move[2] = 0.0;
+    if (!(std::isfinite (spin[0]) && std::isfinite (spin[1]) && std::isfinite (spin[2])))
+        spin[0] = spin[1] = spin[2] = 0.0;
+    moveStep = Vec<3, double> (move[0], move[1], move[2]);
+    spinStep = Vec<3, double> (spin[0], spin[1], spin[2]);
     turn = Vec<3, double>();
     nudge = Vec<3, double>();
 
-    const Quat<double> q = Quat<double>::makeFromEuler (spinStep[0], spinStep[1], spinStep[2]);
+    const Quat<double> q = Quat<double>::makeFromEuler (spin[0], spin[1], spin[2]);
     quat = quat * q;
     quat.normalize();
-    directionVectors (rightVec, upVec, forwardVec);
+
+    double right[3], up[3], forward[3];
+    quat.toVectorX (right[0], right[1], right[2]);
+    quat.toVectorY (up[0], up[1], up[2]);
+    quat.toVectorZ (forward[0], forward[1], forward[2]);
+    for (int i = 0; i < 3; ++i)
+        forward[i] = -forward[i];
+    rightVec = Vec<3, double> (right[0], right[1], right[2]);
+    upVec = Vec<3, double> (up[0], up[1], up[2]);
+    forwardVec = Vec<3, double> (forward[0], forward[1], forward[2]);
 
     for (int i = 0; i < 3; ++i)
-        pos[i] = pos[i] + (rightVec[i] * moveStep[0] + upVec[i] * moveStep[1] + forwardVec[i] * moveStep[2]);
+        pos[i] = pos[i] + (right[i] * move[0] + up[i] * move[1] + forward[i] * move[2]);
 }
 
 } // namespace al

@@ -27,14 +27,31 @@ struct Quat
     // Equals Ry(azimuth) * Rx(elevation) * Rz(bank): bank first, azimuth last.
     Quat& fromEuler (const T& azimuth, const T& elevation, const T& bank)
     {
-        const T c1 = std::cos (azimuth / T (2)), s1 = std::sin (azimuth / T (2));
-        const T c2 = std::cos (elevation / T (2)), s2 = std::sin (elevation / T (2));
-        const T c3 = std::cos (bank / T (2)), s3 = std::sin (bank / T (2));
+        T c1, s1, c2, s2, c3, s3;
+        halfAngle (azimuth, c1, s1);
+        halfAngle (elevation, c2, s2);
+        halfAngle (bank, c3, s3);
         w = c1 * c2 * c3 + s1 * s2 * s3;
         x = c1 * s2 * c3 + s1 * c2 * s3;
         y = s1 * c2 * c3 - c1 * s2 * s3;
         z = c1 * c2 * s3 - s1 * s2 * c3;
         return *this;
+    }
+
+    // Cosine and sine of half the angle. A pose that does not turn converts zero
+    // angles at every step; for those the library's exact answers, cos(+-0) = 1 and
+    // sin(+-0) = +-0, are given without calling it.
+    static void halfAngle (const T& angle, T& c, T& s)
+    {
+        const T h = angle / T (2);
+        if (h == T (0))
+        {
+            c = T (1);
+            s = h;
+            return;
+        }
+        c = std::cos (h);
+        s = std::sin (h);
     }
 
     static Quat makeFromEuler (const T& azimuth, const T& elevation, const T& bank)
