@@ -93,6 +93,9 @@ void QuorvelV2AudioProcessor::loadStateFromXML (juce::XmlElement* xml)
 
     theta = angle ("theta");
     phi = angle ("phi");
+
+    // Only a request: the agent adopts it at its next sample on the audio thread.
+    agents[0].resetToCenter();
 }
 
 bool QuorvelV2AudioProcessor::saveStateToFile (juce::File file)
