@@ -39,7 +39,12 @@ float Dbap::gainFor (int i, const Vec<3, double>& rel) const
     if (!enabled)
         return 1.0f;
     const float d = float ((rel - Vec<3, double> (speakerVecs[i])).mag());
-    return powf (1.0f / (d + 1.0f), focus);
+    const float g = 1.0f / (d + 1.0f);
+    // The usual focus of 1 leaves the gain as it is: powf(g, 1) is g, bit for bit,
+    // for every float but NaN, whose payload the library may change.
+    if (focus == 1.0f && !std::isnan (g))
+        return g;
+    return powf (g, focus);
 }
 
 void Dbap::perform (float** outputs, SoundSource&, Vec<3, double>& rel, const int&, int& frameIndex, float& sample)

@@ -5,6 +5,19 @@
 namespace al
 {
 
+namespace
+{
+bool isPositiveZero (double x)
+{
+    return x == 0.0 && !std::signbit (x);
+}
+
+bool isIdentity (const Quat<double>& q)
+{
+    return q.w == 1.0 && isPositiveZero (q.x) && isPositiveZero (q.y) && isPositiveZero (q.z);
+}
+} // namespace
+
 Nav::Nav()
 {
     quat.normalize();
@@ -36,16 +49,27 @@ void Nav::step (double dt)
     turn = Vec<3, double>();
     nudge = Vec<3, double>();
 
-    const Quat<double> q = Quat<double>::makeFromEuler (spin[0], spin[1], spin[2]);
-    quat = quat * q;
-    quat.normalize();
-
     double right[3], up[3], forward[3];
-    quat.toVectorX (right[0], right[1], right[2]);
-    quat.toVectorY (up[0], up[1], up[2]);
-    quat.toVectorZ (forward[0], forward[1], forward[2]);
-    for (int i = 0; i < 3; ++i)
-        forward[i] = -forward[i];
+    if (isPositiveZero (spin[0]) && isPositiveZero (spin[1]) && isPositiveZero (spin[2]) && isIdentity (quat))
+    {
+        // A pose that does not turn: the turn of +0 angles is the identity with +0
+        // components, the product keeps the identity and normalising leaves it, and
+        // its axes are these, signed zeros included.
+        right[0] = 1.0, right[1] = 0.0, right[2] = 0.0;
+        up[0] = 0.0, up[1] = 1.0, up[2] = 0.0;
+        forward[0] = -0.0, forward[1] = -0.0, forward[2] = -1.0;
+    }
+    else
+    {
+        const Quat<double> q = Quat<double>::makeFromEuler (spin[0], spin[1], spin[2]);
+        quat = quat * q;
+        quat.normalize();
+        quat.toVectorX (right[0], right[1], right[2]);
+        quat.toVectorY (up[0], up[1], up[2]);
+        quat.toVectorZ (forward[0], forward[1], forward[2]);
+        for (int i = 0; i < 3; ++i)
+            forward[i] = -forward[i];
+    }
     rightVec = Vec<3, double> (right[0], right[1], right[2]);
     upVec = Vec<3, double> (up[0], up[1], up[2]);
     forwardVec = Vec<3, double> (forward[0], forward[1], forward[2]);
