@@ -518,6 +518,9 @@ TEST (DisplayValues, ReadWholeWhileTheAudioThreadWrites)
     const float depths[2] = { depth_from_vel_carrier (kDopplerSymmetric, speeds[0], 501.0f),
                               depth_from_vel_carrier (kDopplerSymmetric, speeds[1], 501.0f) };
 
+    p.setScaledParameter (kParamVelX, speeds[0]);
+    p.processBlock (buffer, midi);
+
     std::atomic<bool> done{ false };
     std::atomic<int> torn{ 0 };
     std::thread reader (
@@ -532,8 +535,6 @@ TEST (DisplayValues, ReadWholeWhileTheAudioThreadWrites)
             }
         });
 
-    p.setScaledParameter (kParamVelX, speeds[0]);
-    p.processBlock (buffer, midi);
     for (int b = 0; b < 3000; ++b)
     {
         p.setScaledParameter (kParamVelX, speeds[b % 2]);
