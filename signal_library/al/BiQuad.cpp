@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #if defined(__SSE2__)
@@ -16,7 +17,53 @@ BiQuad::BiQuad (BIQUADTYPE type_, double sampleRate_) : type (type_), sampleRate
     set (10000.0, 1.9, 0.0);
 }
 
+namespace
+{
+bool same (double a, double b)
+{
+    return std::memcmp (&a, &b, sizeof a) == 0;
+}
+} // namespace
+
 void BiQuad::set (double frequency, double bandwidth, double gainDb)
+{
+    if (last.valid && last.type == type && same (last.frequency, frequency) && same (last.bandwidth, bandwidth) &&
+        same (last.gainDb, gainDb) && same (last.sampleRate, sampleRate) && same (last.b0, b0) && same (last.b1, b1) &&
+        same (last.b2, b2) && same (last.a1, a1) && same (last.a2, a2))
+        return;
+
+    design (frequency, bandwidth, gainDb);
+
+    last.valid = true;
+    last.type = type;
+    last.frequency = frequency;
+    last.bandwidth = bandwidth;
+    last.gainDb = gainDb;
+    last.sampleRate = sampleRate;
+    last.b0 = b0;
+    last.b1 = b1;
+    last.b2 = b2;
+    last.a1 = a1;
+    last.a2 = a2;
+}
+
+bool BiQuad::designsLike (const BiQuad& other) const
+{
+    return type == other.type && same (sampleRate, other.sampleRate) && same (b0, other.b0) && same (b1, other.b1) &&
+           same (b2, other.b2) && same (a1, other.a1) && same (a2, other.a2);
+}
+
+void BiQuad::takeDesignOf (const BiQuad& other)
+{
+    b0 = other.b0;
+    b1 = other.b1;
+    b2 = other.b2;
+    a1 = other.a1;
+    a2 = other.a2;
+    last = other.last;
+}
+
+void BiQuad::design (double frequency, double bandwidth, double gainDb)
 {
     if (!(std::isfinite (sampleRate) && sampleRate > 0.0))
         return;
@@ -145,8 +192,19 @@ BiQuadNX::~BiQuadNX()
 
 void BiQuadNX::set (double frequency, double bandwidth, double gainDb)
 {
-    for (int i = 0; i < numStages; ++i)
-        stages[i].set (frequency, bandwidth, gainDb);
+    if (numStages == 0)
+        return;
+    // Sections that stood where the first one stood end where it ends: its design is
+    // theirs, made once.
+    const BiQuad first = stages[0];
+    stages[0].set (frequency, bandwidth, gainDb);
+    for (int i = 1; i < numStages; ++i)
+    {
+        if (stages[i].designsLike (first))
+            stages[i].takeDesignOf (stages[0]);
+        else
+            stages[i].set (frequency, bandwidth, gainDb);
+    }
 }
 
 void BiQuadNX::setSampleRate (double sampleRate)

@@ -43,6 +43,12 @@ public:
 
     void processBuffer (float* samples, int count);
 
+    // True when a design would turn out the same for both: the same type, rate and
+    // coefficients.
+    bool designsLike (const BiQuad& other) const;
+    // Takes the other's coefficients and what it knows of their design.
+    void takeDesignOf (const BiQuad& other);
+
     BIQUADTYPE type;
     double b0 = 1.0, b1 = 0.0, b2 = 0.0;
     double a1 = 0.0, a2 = 0.0;
@@ -50,6 +56,22 @@ public:
     double y1 = 0.0, y2 = 0.0;
     double sampleRate;
     bool enabled = true;
+
+private:
+    void design (double frequency, double bandwidth, double gainDb);
+
+    // The arguments, rate and type of the latest design and the coefficients it left.
+    // The design is a function of these alone (a rejected design keeps the
+    // coefficients it found), so asking again for the same while the coefficients
+    // are still that outcome changes nothing and is skipped: the owner re-designs the
+    // tracking filters at every block, mostly with unchanged arguments.
+    struct LastDesign
+    {
+        bool valid = false;
+        BIQUADTYPE type = BIQUAD_LOWPASS;
+        double frequency = 0.0, bandwidth = 0.0, gainDb = 0.0, sampleRate = 0.0;
+        double b0 = 0.0, b1 = 0.0, b2 = 0.0, a1 = 0.0, a2 = 0.0;
+    } last;
 };
 
 // A cascade of identical sections, each with its own state.

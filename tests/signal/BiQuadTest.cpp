@@ -348,6 +348,53 @@ TEST (BiQuadCascade, DisabledSectionInTheMiddlePassesItsInput)
     EXPECT_EQ (a, b);
 }
 
+// A design asked for again may be skipped; it must still be made whenever anything it
+// depends on moved: the arguments, the rate, or the coefficients themselves.
+TEST (BiQuad, RepeatedDesignFollowsEverythingItDependsOn)
+{
+    BiQuad f (al::BIQUAD_PEAKING, 44100.0);
+    f.set (1000.0, 1.0, 6.0);
+    f.set (1000.0, 1.0, 6.0);
+    EXPECT_TRUE (coefs (f) == design (al::BIQUAD_PEAKING, 44100.0, 1000.0, 1.0, 6.0));
+
+    f.set (2000.0, 1.0, 6.0);
+    f.set (1000.0, 1.0, 6.0);
+    EXPECT_TRUE (coefs (f) == design (al::BIQUAD_PEAKING, 44100.0, 1000.0, 1.0, 6.0));
+
+    f.b0 = 0.5;
+    f.a2 = 0.1;
+    f.set (1000.0, 1.0, 6.0);
+    EXPECT_TRUE (coefs (f) == design (al::BIQUAD_PEAKING, 44100.0, 1000.0, 1.0, 6.0));
+
+    f.sampleRate = 96000.0;
+    f.set (1000.0, 1.0, 6.0);
+    EXPECT_TRUE (coefs (f) == design (al::BIQUAD_PEAKING, 96000.0, 1000.0, 1.0, 6.0));
+
+    // A rejected design keeps what the section had, each time it is asked for.
+    const Coefs before = coefs (f);
+    f.set (1000.0, 0.0, 6.0);
+    f.set (1000.0, 0.0, 6.0);
+    EXPECT_TRUE (coefs (f) == before);
+}
+
+TEST (BiQuadCascade, SectionsThatDifferAreDesignedEachOnItsOwn)
+{
+    BiQuadNX cascade (4, al::BIQUAD_LOWPASS, 44100.0);
+    cascade.set (3000.0, 1.7, 0.0);
+    cascade.stages[2].sampleRate = 96000.0;
+    cascade.stages[3].b1 = 0.25;
+    cascade.set (3000.0, 1.7, 0.0);
+    EXPECT_TRUE (coefs (cascade.stages[0]) == design (al::BIQUAD_LOWPASS, 44100.0, 3000.0, 1.7, 0.0));
+    EXPECT_TRUE (coefs (cascade.stages[1]) == design (al::BIQUAD_LOWPASS, 44100.0, 3000.0, 1.7, 0.0));
+    EXPECT_TRUE (coefs (cascade.stages[2]) == design (al::BIQUAD_LOWPASS, 96000.0, 3000.0, 1.7, 0.0));
+    EXPECT_TRUE (coefs (cascade.stages[3]) == design (al::BIQUAD_LOWPASS, 44100.0, 3000.0, 1.7, 0.0));
+
+    cascade.setSampleRate (48000.0);
+    cascade.set (3000.0, 1.7, 0.0);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_TRUE (coefs (cascade.stages[k]) == design (al::BIQUAD_LOWPASS, 48000.0, 3000.0, 1.7, 0.0));
+}
+
 TEST (BiQuadCascade, SampleRateChangeWaitsForTheNextDesign)
 {
     BiQuadNX cascade (8, al::BIQUAD_LOWPASS, 44100.0);
