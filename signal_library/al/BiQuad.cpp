@@ -216,14 +216,6 @@ void BiQuadNX::setSampleRate (double sampleRate)
 #if defined(__SSE2__)
 namespace
 {
-// Runs 2 * Pairs sections over a block as a wavefront: in each step section k takes
-// sample t - k, so the sections' recurrences, each a long chain of dependent
-// multiplies and adds, run side by side instead of one after another. Two sections
-// share one register of two doubles; every lane does exactly the arithmetic of
-// BiQuad::operator() in the same order, and each section's output is narrowed to
-// float before the next section reads it, as processBuffer does, so the samples are
-// the same to the bit. The first and last steps, in which some sections have no
-// sample yet or any more, run section by section. Needs count >= 2 * Pairs.
 inline double low (__m128d v)
 {
     return _mm_cvtsd_f64 (v);
@@ -234,13 +226,24 @@ inline double high (__m128d v)
     return _mm_cvtsd_f64 (_mm_unpackhi_pd (v, v));
 }
 
+// Runs 2 * Pairs sections over a block as a wavefront: in each step section k takes
+// sample t - k, so the sections' recurrences, each a long chain of dependent
+// multiplies and adds, run side by side instead of one after another. Two sections
+// share one register of two doubles; every lane does exactly the arithmetic of
+// BiQuad::operator() in the same order, and each section's output is narrowed to
+// float before the next section reads it, as processBuffer does, so the samples are
+// the same to the bit. The first and last steps, in which some sections have no
+// sample yet or any more, go through the sections one by one. Needs count >= 2 * Pairs.
 template <int Pairs>
 void processWavefront (BiQuad* s, float* x, int count)
 {
     constexpr int K = 2 * Pairs;
 
-    for (int k = 0; k < K - 1; ++k)
-        s[k].processBuffer (x, K - 1 - k);
+    // The first steps: section k starts at step k. Within a step the sections work on
+    // different samples, so their chains still overlap.
+    for (int t = 0; t < K - 1; ++t)
+        for (int k = 0; k <= t; ++k)
+            x[t - k] = (float) s[k]((double) x[t - k]);
 
     __m128d b0[Pairs], b1[Pairs], b2[Pairs], a1[Pairs], a2[Pairs];
     __m128d x1[Pairs], x2[Pairs], y1[Pairs], y2[Pairs];
@@ -306,8 +309,10 @@ void processWavefront (BiQuad* s, float* x, int count)
             x[count - 2 - 2 * m] = (float) high (out[m]);
     }
 
-    for (int k = 1; k < K; ++k)
-        s[k].processBuffer (x + count - k, k);
+    // The last steps: section k ends at step count - 1 + k.
+    for (int t = count; t < count + K - 1; ++t)
+        for (int k = t - count + 1; k < K; ++k)
+            x[t - k] = (float) s[k]((double) x[t - k]);
 }
 } // namespace
 #endif
