@@ -110,8 +110,10 @@ QuorvelV2AudioProcessorEditor::QuorvelV2AudioProcessorEditor (QuorvelV2AudioProc
     modulatorWindow->setVisible (true);
     modulatorWindow->setSize (400, 400);
     modulatorWindow->setTopLeftPosition (100, 100);
-    modulatorWindow->setContentNonOwned (&curveComponent, true);
+    // The title bar is chosen before the content so that the window fits itself
+    // around the content's 800 x 800 with no border of its own that would stretch it.
     modulatorWindow->setUsingNativeTitleBar (true);
+    modulatorWindow->setContentNonOwned (&curveComponent, true);
 
     for (int i = 0; i < numRows; ++i)
     {

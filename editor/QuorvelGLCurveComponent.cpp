@@ -43,6 +43,17 @@ void QuorvelGLCurveComponent::shutdown()
 
 void QuorvelGLCurveComponent::render()
 {
+    drawCurveFrame();
+
+    const auto screenshot = screenshotRequest.take();
+
+    if (screenshot != juce::File())
+        writeOpenGLScreenshot (
+            *this, [this] { drawCurveFrame(); }, screenshot);
+}
+
+void QuorvelGLCurveComponent::drawCurveFrame()
+{
     using namespace juce::gl;
 
     glClearColor (1.0f, 1.0f, 1.0f, 1.0f);
@@ -104,7 +115,11 @@ void QuorvelGLCurveComponent::mouseWheelMove (const juce::MouseEvent&, const juc
 
 void QuorvelGLCurveComponent::saveScreenshot (const juce::String& name)
 {
-    saveOpenGLViewScreenshot (*this, juce::File (name + ".png"));
+    if (juce::OpenGLContext::getCurrentContext() == &openGLContext)
+        return;
+
+    screenshotRequest.request (juce::File (name + ".png"));
+    openGLContext.triggerRepaint();
 }
 
 // Detaching here, before this class's part is gone, keeps a frame from reaching

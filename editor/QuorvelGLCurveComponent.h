@@ -2,6 +2,7 @@
 
 #include <JuceHeader.h>
 
+#include "QuorvelGLScreenshot.h"
 #include "SpatialAgent.h"
 
 class QuorvelV2AudioProcessor;
@@ -32,6 +33,7 @@ public:
 
     virtual void onDrawCurve() = 0;
 
+    // Asks for name + ".png"; the render thread writes it with its next frame.
     void saveScreenshot (const juce::String& name);
 
     float getXZoom() const noexcept { return xZoom; }
@@ -43,10 +45,13 @@ protected:
     QuorvelV2AudioProcessor* processor;
 
 private:
+    void drawCurveFrame();
+
     al::Mesh axisMesh;
     al::Mesh frameMesh;
     float xZoom = 1.0f;
     float yZoom = 1.0f;
+    GLScreenshotRequest screenshotRequest;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorvelGLCurveComponent)
 };

@@ -1,14 +1,22 @@
 #include "QuorvelGLScreenshot.h"
 
-void saveOpenGLViewScreenshot (juce::OpenGLAppComponent& view, const juce::File& file)
+void GLScreenshotRequest::request (const juce::File& file)
 {
-    auto& context = view.openGLContext;
+    const juce::ScopedLock sl (lock);
+    pending = file;
+}
 
-    if (juce::OpenGLContext::getCurrentContext() == &context)
-        return;
+juce::File GLScreenshotRequest::take()
+{
+    const juce::ScopedLock sl (lock);
+    auto file = pending;
+    pending = juce::File();
+    return file;
+}
 
-    if (!context.isAttached() || !view.isShowing())
-        return;
+void writeOpenGLScreenshot (juce::Component& view, const std::function<void()>& draw, const juce::File& file)
+{
+    using namespace juce::gl;
 
     const int width = view.getWidth();
     const int height = view.getHeight();
@@ -16,33 +24,26 @@ void saveOpenGLViewScreenshot (juce::OpenGLAppComponent& view, const juce::File&
     if (width <= 0 || height <= 0)
         return;
 
-    context.executeOnGLThread (
-        [&view, file, width, height] (juce::OpenGLContext&)
-        {
-            using namespace juce::gl;
+    juce::Image image (juce::OpenGLImageType().create (juce::Image::ARGB, width, height, true));
 
-            juce::Image image (juce::OpenGLImageType().create (juce::Image::ARGB, width, height, true));
+    if (auto* frameBuffer = juce::OpenGLImageType::getFrameBufferFrom (image))
+    {
+        frameBuffer->makeCurrentRenderingTarget();
+        glViewport (0, 0, width, height);
+        draw();
+        frameBuffer->releaseAsRenderingTarget();
+    }
 
-            if (auto* frameBuffer = juce::OpenGLImageType::getFrameBufferFrom (image))
-            {
-                frameBuffer->makeCurrentRenderingTarget();
-                glViewport (0, 0, width, height);
-                view.render();
-                frameBuffer->releaseAsRenderingTarget();
-            }
+    {
+        juce::Graphics g (image);
+        view.paint (g);
+    }
 
-            {
-                juce::Graphics g (image);
-                view.paint (g);
-            }
+    if (file.exists())
+        file.deleteFile();
 
-            if (file.exists())
-                file.deleteFile();
+    juce::FileOutputStream stream (file, 16384);
 
-            juce::FileOutputStream stream (file, 16384);
-
-            if (stream.openedOk())
-                juce::PNGImageFormat().writeImageToStream (image, stream);
-        },
-        true);
+    if (stream.openedOk())
+        juce::PNGImageFormat().writeImageToStream (image, stream);
 }

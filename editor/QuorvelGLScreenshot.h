@@ -2,13 +2,28 @@
 
 #include <JuceHeader.h>
 
-// Renders one frame of an OpenGL view into an image, paints the view's component
-// layer over it and writes the result as a PNG file, replacing an existing file.
-//
-// The capture runs on the view's own OpenGL thread while the calling (message)
-// thread waits: the context is never made current on the message thread, so it
-// cannot collide with the render thread's use of it, and nothing is left current
-// behind that would block the next screenshot. Does nothing when the view's context
-// is already current on the calling thread, or when the view is not on screen and
-// so has no context to render with.
-void saveOpenGLViewScreenshot (juce::OpenGLAppComponent& view, const juce::File& file);
+#include <functional>
+
+// A screenshot asked for on the message thread and taken by the view's OpenGL
+// render thread in its next frame. The framework renders the frames of all views on
+// one shared thread, so the message thread can neither wait for that thread (a frame
+// of another view may be waiting for the message thread) nor take the context over
+// itself (GLX lets a context be current on one thread only, and the render thread
+// still holds it for the buffer swap after each frame).
+class GLScreenshotRequest
+{
+public:
+    void request (const juce::File& file);
+    // The pending file, if any, which is then no longer pending.
+    juce::File take();
+
+private:
+    juce::CriticalSection lock;
+    juce::File pending;
+};
+
+// On the render thread, with the view's context current: draws one frame with draw()
+// into a cleared ARGB image of the view's size, paints the view's component layer
+// over it and writes it as PNG, replacing an existing file. A file that cannot be
+// written is not reported.
+void writeOpenGLScreenshot (juce::Component& view, const std::function<void()>& draw, const juce::File& file);

@@ -85,6 +85,17 @@ void QuorvelOpenGLComponent::shutdown()
 
 void QuorvelOpenGLComponent::render()
 {
+    drawScene();
+
+    const auto screenshot = screenshotRequest.take();
+
+    if (screenshot != juce::File())
+        writeOpenGLScreenshot (
+            *this, [this] { drawScene(); }, screenshot);
+}
+
+void QuorvelOpenGLComponent::drawScene()
+{
     using namespace juce::gl;
 
     glClearColor (1.0f, 1.0f, 1.0f, 1.0f);
@@ -111,8 +122,10 @@ void QuorvelOpenGLComponent::render()
 
     glEnable (GL_BLEND);
     glBlendFunc (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable (GL_LINE_SMOOTH);
-    glHint (GL_LINE_SMOOTH_HINT, GL_NICEST);
+    // No GL_LINE_SMOOTH: the trail is thousands of segments far shorter than a
+    // pixel, and smoothed lines give such segments almost no coverage (Mesa draws
+    // nothing at all), so the trail would vanish. Plain wide lines keep it visible.
+    glDisable (GL_LINE_SMOOTH);
     glLineWidth (2.0f);
 
     agent().onAnimate (0.0);
@@ -314,5 +327,9 @@ void QuorvelOpenGLComponent::mouseWheelMove (const juce::MouseEvent&, const juce
 
 void QuorvelOpenGLComponent::saveScreenshot (const juce::String& path)
 {
-    saveOpenGLViewScreenshot (*this, juce::File (path + ".png"));
+    if (juce::OpenGLContext::getCurrentContext() == &openGLContext)
+        return;
+
+    screenshotRequest.request (juce::File (path + ".png"));
+    openGLContext.triggerRepaint();
 }

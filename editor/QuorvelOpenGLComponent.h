@@ -2,6 +2,7 @@
 
 #include <JuceHeader.h>
 
+#include "QuorvelGLScreenshot.h"
 #include "SpatialAgent.h"
 
 class QuorvelV2AudioProcessor;
@@ -31,6 +32,7 @@ public:
     void timerCallback() override;
 
     void enableDrawInfo (bool on);
+    // Asks for path + ".png"; the render thread writes it with its next frame.
     void saveScreenshot (const juce::String& path);
 
     // The overlay's text for one axis's extents below and above the centre.
@@ -45,6 +47,7 @@ public:
 
 private:
     Agent& agent() const;
+    void drawScene();
 
     QuorvelV2AudioProcessor* processor;
 
@@ -56,6 +59,8 @@ private:
     float lastMouseX = -1.0f;
     float lastMouseY = -1.0f;
     bool isDragging = false;
+
+    GLScreenshotRequest screenshotRequest;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorvelOpenGLComponent)
 };

@@ -55,9 +55,9 @@ protected:
         guitest::pump (10);
     }
 
-    void renderBlocks (int blocks)
+    void renderBlocks (int blocks, int blockSize = 512)
     {
-        juce::AudioBuffer<float> buffer (2, 512);
+        juce::AudioBuffer<float> buffer (2, blockSize);
         juce::MidiBuffer midi;
 
         for (int i = 0; i < blocks; ++i)

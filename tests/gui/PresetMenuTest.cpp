@@ -199,21 +199,29 @@ TEST_F (PresetStripTest, PaintsTheFrameAndTheIcons)
         const auto file = folder.getChildFile ("preset-strip.png");
         file.deleteFile();
         juce::FileOutputStream stream (file);
-        juce::PNGImageFormat().writeImageToStream (
-            image.rescaled (235 * 4, 35 * 4, juce::Graphics::lowResamplingQuality), stream);
+        juce::Image large (juce::Image::ARGB, 235 * 4, 35 * 4, true);
+        for (int y = 0; y < large.getHeight(); ++y)
+            for (int x = 0; x < large.getWidth(); ++x)
+                large.setPixelAt (x, y, image.getPixelAt (x / 4, y / 4));
+        juce::PNGImageFormat().writeImageToStream (large, stream);
     }
 
-    const auto black = juce::Colours::black;
+    // Path outlines may miss full coverage by a rounding step.
+    const auto isBlack = [&image] (int x, int y)
+    {
+        const auto c = image.getPixelAt (x, y);
+        return c.getRed() <= 4 && c.getGreen() <= 4 && c.getBlue() <= 4;
+    };
     // Frame of the stepping box: its top and bottom rows are covered only by
     // transparent step buttons and the label.
     for (int x = 64; x < 167; ++x)
     {
-        EXPECT_EQ (image.getPixelAt (x, 5), black) << x;
-        EXPECT_EQ (image.getPixelAt (x, 28), black) << x;
+        EXPECT_TRUE (isBlack (x, 5)) << x;
+        EXPECT_TRUE (isBlack (x, 28)) << x;
     }
     // Outlines of the save, load, preset and lock buttons.
     for (int x : { 1, 24, 47, 183, 206, 229 })
-        EXPECT_EQ (image.getPixelAt (x, 16), black) << x;
+        EXPECT_TRUE (isBlack (x, 16)) << x;
     // The step buttons add no outline of their own.
     EXPECT_EQ (image.getPixelAt (65, 16), juce::Colours::white);
 
@@ -504,7 +512,7 @@ TEST_F (PresetStripTest, BrokenFileShowsTheErrorName)
 {
     const auto broken = presetFolder.getChildFile ("broken.zkp");
     presetFolder.createDirectory();
-    broken.replaceWithText ("<QUORVELSETTINGS gain=");
+    broken.replaceWithText ("gain = 1; not a preset at all");
     auto& s = makeStrip();
     processor.setParameter (0, 0.3f);
 

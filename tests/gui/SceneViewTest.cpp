@@ -5,9 +5,10 @@
 
 namespace
 {
+// Line colours blended at 60 % over white.
 bool isOrange (juce::Colour c)
 {
-    return c.getRed() > 200 && c.getGreen() > 110 && c.getGreen() < 210 && c.getBlue() < 160;
+    return c.getRed() > 200 && c.getGreen() > 100 && c.getGreen() < 230 && c.getBlue() < c.getGreen() - 40;
 }
 
 bool isCyan (juce::Colour c)
@@ -52,6 +53,7 @@ protected:
         const auto file = base.withFileExtension ("png");
         file.deleteFile();
         view->saveScreenshot (base.getFullPathName());
+        guitest::pumpUntil ([&] { return file.existsAsFile(); });
         return guitest::loadPng (file);
     }
 
@@ -67,7 +69,6 @@ TEST_F (SceneView, ConstructionDefaults)
     EXPECT_FALSE (view->drawAxes);
     EXPECT_FALSE (view->drawInfo);
     EXPECT_TRUE (view->getWantsKeyboardFocus());
-    EXPECT_FALSE (view->openGLContext.isContinuouslyRepainting());
 }
 
 TEST_F (SceneView, DraggingTurnsTheCameraHalfADegreePerPixel)
@@ -219,15 +220,32 @@ TEST_F (SceneView, OverlayBandsTextAndPresetName)
 
 TEST_F (SceneView, AutoRotationAdvancesTheCameraPerFrame)
 {
+    guitest::pump (100);
     processor->phi = 5.0f;
     processor->theta = -7.0f;
+    const int firstFrame = view->getFrameCounter();
+
+    // Frames run under the message-thread lock, so none is in progress while the
+    // test reads the counter and switches the rotation off.
     view->autoRotate = true;
-    capture ("scene_autorotate");
-    EXPECT_FLOAT_EQ (processor->theta, (float) (-7.0 + 0.15));
-    EXPECT_FLOAT_EQ (processor->phi, (float) (5.0 + 0.12));
+    view->openGLContext.triggerRepaint();
+    ASSERT_TRUE (guitest::pumpUntil ([&] { return view->getFrameCounter() > firstFrame; }));
     view->autoRotate = false;
-    capture ("scene_autorotate");
-    EXPECT_FLOAT_EQ (processor->theta, (float) (-7.0 + 0.15));
+    const int frames = view->getFrameCounter() - firstFrame;
+
+    float theta = -7.0f, phi = 5.0f;
+    for (int i = 0; i < frames; ++i)
+    {
+        theta = (float) ((double) theta + 0.15);
+        phi = (float) ((double) phi + 0.12);
+    }
+
+    EXPECT_EQ (processor->theta, theta);
+    EXPECT_EQ (processor->phi, phi);
+
+    view->openGLContext.triggerRepaint();
+    guitest::pump (100);
+    EXPECT_EQ (processor->theta, theta);
 }
 
 TEST_F (SceneView, ScreenshotReplacesAFileAndSkipsWhenTheContextIsCurrent)
@@ -237,25 +255,43 @@ TEST_F (SceneView, ScreenshotReplacesAFileAndSkipsWhenTheContextIsCurrent)
     file.replaceWithText ("not an image");
 
     view->saveScreenshot (base.getFullPathName());
-    EXPECT_TRUE (guitest::loadPng (file).isValid());
+    EXPECT_TRUE (guitest::pumpUntil ([&] { return guitest::loadPng (file).isValid(); }));
 
     const auto skipped = guitest::outputFolder().getChildFile ("scene_skipped");
     skipped.withFileExtension ("png").deleteFile();
     view->openGLContext.executeOnGLThread (
         [&] (juce::OpenGLContext&) { view->saveScreenshot (skipped.getFullPathName()); }, true);
+    guitest::pump (300);
     EXPECT_FALSE (skipped.withFileExtension ("png").exists());
 
     // A second screenshot works as well as the first.
     file.deleteFile();
     view->saveScreenshot (base.getFullPathName());
-    EXPECT_TRUE (file.existsAsFile());
+    EXPECT_TRUE (guitest::pumpUntil ([&] { return file.existsAsFile(); }));
 }
 
-TEST_F (SceneView, TrailIsDrawnAfterAudioHasMovedTheSource)
+TEST_F (SceneView, TrailAndMarkersAfterAudioHasMovedTheSource)
 {
+    processor->agents[0].showPoints = true;
+    capture ("scene_trail"); // applies the trail length that the processor asked for
     renderBlocks (20);
     const auto image = capture ("scene_trail");
-    EXPECT_GT (guitest::countPixels (image, image.getBounds(), dark), 50);
+
+    // The trail runs along x through the middle of the view, the red source marker
+    // sits at one end of it.
+    EXPECT_GT (guitest::countPixels (image, { 0, 250, 708, 80 }, dark), 40);
+    EXPECT_GT (guitest::countPixels (image, image.getBounds(),
+                                     [] (juce::Colour c)
+                                     { return c.getRed() > 200 && c.getGreen() < 200 && c.getBlue() < 200; }),
+               20);
+    EXPECT_EQ (guitest::countPixels (image, { 0, 0, 708, 200 }, dark), 0);
+
+    processor->agents[0].showPoints = false;
+    const auto plain = capture ("scene_trail_no_points");
+    EXPECT_EQ (guitest::countPixels (plain, plain.getBounds(),
+                                     [] (juce::Colour c)
+                                     { return c.getRed() > 200 && c.getGreen() < 200 && c.getBlue() < 200; }),
+               0);
 }
 
 // The audio thread writes the trail and histories, and resizes of the trail are
@@ -293,12 +329,16 @@ TEST_F (SceneView, ViewsDrawWhileAudioRendersOnAnotherThread)
     }
 
     const auto base = guitest::outputFolder().getChildFile ("threads");
+    const auto atten = guitest::outputFolder().getChildFile ("threads_atten.png");
+    base.withFileExtension ("png").deleteFile();
+    atten.deleteFile();
     editor->saveScreenshots (base.getFullPathName());
+    guitest::pumpUntil ([&] { return base.withFileExtension ("png").existsAsFile() && atten.existsAsFile(); });
 
     running = false;
     audio.join();
 
     EXPECT_GT (blocks.load(), 20);
     EXPECT_TRUE (guitest::loadPng (base.withFileExtension ("png")).isValid());
-    EXPECT_TRUE (guitest::loadPng (guitest::outputFolder().getChildFile ("threads_atten.png")).isValid());
+    EXPECT_TRUE (guitest::loadPng (atten).isValid());
 }
