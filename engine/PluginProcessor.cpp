@@ -1,4 +1,5 @@
 #include "PluginProcessor.h"
+#include "PluginEditor.h"
 
 #include "QuorvelSynth.h"
 
@@ -578,4 +579,9 @@ juce::String QuorvelV2AudioProcessor::getCurrentPresetName()
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
 {
     return new QuorvelV2AudioProcessor();
+}
+
+juce::AudioProcessorEditor* QuorvelV2AudioProcessor::createEditor()
+{
+    return new QuorvelV2AudioProcessorEditor (*this);
 }

@@ -547,3 +547,12 @@ TEST_F (EditorViewControls, ScreenshotsFollowTheModulatorWindow)
     EXPECT_EQ (view.getWidth(), 708);
     EXPECT_EQ (view.getHeight(), 608);
 }
+
+TEST_F (EditorLayout, ProcessorCreatesThisEditor)
+{
+    EXPECT_TRUE (processor->hasEditor());
+    std::unique_ptr<juce::AudioProcessorEditor> created (processor->createEditor());
+    auto* ours = dynamic_cast<QuorvelV2AudioProcessorEditor*> (created.get());
+    ASSERT_NE (ours, nullptr);
+    EXPECT_EQ (&ours->processor, processor.get());
+}
