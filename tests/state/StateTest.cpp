@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace
@@ -395,4 +397,50 @@ TEST (PresetFile, LowerCaseRootLoads)
     EXPECT_EQ (processor.phi, 3.0f);
     EXPECT_EQ (processor.theta, 4.0f);
     EXPECT_EQ (processor.scale, 1.0f);
+}
+
+// Hosts restore states and the strip loads presets on the message thread while the
+// audio thread renders; run under the ThreadSanitizer configuration this proves the
+// hand-over (atomic parameters, the agent's recentring request) free of races.
+TEST (StateWhileRendering, LoadsAndSavesBesideTheAudioThread)
+{
+    QuorvelV2AudioProcessor processor;
+    processor.prepareToPlay (44100.0, 256);
+
+    QuorvelV2AudioProcessor source;
+    setKnownState (source);
+    const auto block = stateOf (source);
+    TempFolder temp;
+    const auto file = temp.folder.getChildFile ("concurrent.zkp");
+    ASSERT_TRUE (source.saveStateToFile (file));
+
+    std::atomic<bool> running{ true };
+    std::atomic<int> blocks{ 0 };
+    std::thread audio (
+        [&]
+        {
+            juce::AudioBuffer<float> buffer (2, 256);
+            juce::MidiBuffer midi;
+            while (running.load() || blocks.load() < 10)
+            {
+                buffer.clear();
+                processor.processBlock (buffer, midi);
+                ++blocks;
+            }
+        });
+
+    for (int i = 0; i < 50; ++i)
+    {
+        processor.setStateInformation (block.getData(), (int) block.getSize());
+        processor.setStateFromFile (file);
+        juce::MemoryBlock saved;
+        processor.getStateInformation (saved);
+    }
+    running = false;
+    audio.join();
+
+    EXPECT_GE (blocks.load(), 10);
+    EXPECT_EQ (processor.getCurrentPresetName(), "A \"b\" & <c>");
+    EXPECT_EQ (processor.phi, 12.5f);
+    EXPECT_EQ (processor.scale, 0.1f);
 }
