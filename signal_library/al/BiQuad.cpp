@@ -6,7 +6,7 @@
 #include <new>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace al
@@ -314,6 +314,104 @@ void processWavefront (BiQuad* s, float* x, int count)
         for (int k = t - count + 1; k < K; ++k)
             x[t - k] = (float) s[k]((double) x[t - k]);
 }
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#define TORAVEL_HAVE_AVX_WAVEFRONT 1
+
+__attribute__ ((target ("avx"))) inline double lane (__m256d v, int i)
+{
+    alignas (32) double d[4];
+    _mm256_store_pd (d, v);
+    return d[i];
+}
+
+// The same wavefront four sections to a register, for processors with AVX. Lane i of
+// register q holds section 4q + i; each section's input is the previous step's output
+// of the section before it, one lane down.
+template <int Quads>
+__attribute__ ((target ("avx"))) void processWavefrontAvx (BiQuad* s, float* x, int count)
+{
+    constexpr int K = 4 * Quads;
+
+    for (int t = 0; t < K - 1; ++t)
+        for (int k = 0; k <= t; ++k)
+            x[t - k] = (float) s[k]((double) x[t - k]);
+
+    __m256d b0[Quads], b1[Quads], b2[Quads], a1[Quads], a2[Quads];
+    __m256d x1[Quads], x2[Quads], y1[Quads], y2[Quads];
+    __m256d out[Quads];
+    for (int q = 0; q < Quads; ++q)
+    {
+        const BiQuad* g = s + 4 * q;
+        b0[q] = _mm256_set_pd (g[3].b0, g[2].b0, g[1].b0, g[0].b0);
+        b1[q] = _mm256_set_pd (g[3].b1, g[2].b1, g[1].b1, g[0].b1);
+        b2[q] = _mm256_set_pd (g[3].b2, g[2].b2, g[1].b2, g[0].b2);
+        a1[q] = _mm256_set_pd (g[3].a1, g[2].a1, g[1].a1, g[0].a1);
+        a2[q] = _mm256_set_pd (g[3].a2, g[2].a2, g[1].a2, g[0].a2);
+        x1[q] = _mm256_set_pd (g[3].x1, g[2].x1, g[1].x1, g[0].x1);
+        x2[q] = _mm256_set_pd (g[3].x2, g[2].x2, g[1].x2, g[0].x2);
+        y1[q] = _mm256_set_pd (g[3].y1, g[2].y1, g[1].y1, g[0].y1);
+        y2[q] = _mm256_set_pd (g[3].y2, g[2].y2, g[1].y2, g[0].y2);
+        double latest[4];
+        for (int i = 0; i < 4; ++i)
+        {
+            const int sample = K - 2 - (4 * q + i);
+            latest[i] = sample >= 0 ? (double) x[sample] : 0.0;
+        }
+        out[q] = _mm256_set_pd (latest[3], latest[2], latest[1], latest[0]);
+    }
+
+    for (int t = K - 1; t < count; ++t)
+    {
+        __m256d in[Quads];
+        for (int q = 0; q < Quads; ++q)
+        {
+            const __m256d before = q == 0 ? _mm256_set1_pd ((double) x[t]) : out[q - 1];
+            const __m256d straddle = _mm256_permute2f128_pd (before, out[q], 0x21);
+            in[q] = _mm256_shuffle_pd (straddle, out[q], 5);
+        }
+
+        for (int q = 0; q < Quads; ++q)
+        {
+            __m256d y = _mm256_mul_pd (b0[q], in[q]);
+            y = _mm256_add_pd (y, _mm256_mul_pd (b1[q], x1[q]));
+            y = _mm256_add_pd (y, _mm256_mul_pd (b2[q], x2[q]));
+            y = _mm256_sub_pd (y, _mm256_mul_pd (a1[q], y1[q]));
+            y = _mm256_sub_pd (y, _mm256_mul_pd (a2[q], y2[q]));
+            x2[q] = x1[q];
+            x1[q] = in[q];
+            y2[q] = y1[q];
+            y1[q] = y;
+            const __m128 narrowed = _mm256_cvtpd_ps (y);
+            out[q] = _mm256_cvtps_pd (narrowed);
+            if (q == Quads - 1)
+                x[t - (K - 1)] = _mm_cvtss_f32 (_mm_shuffle_ps (narrowed, narrowed, 3));
+        }
+    }
+
+    for (int q = 0; q < Quads; ++q)
+        for (int i = 0; i < 4; ++i)
+        {
+            BiQuad& g = s[4 * q + i];
+            g.x1 = lane (x1[q], i);
+            g.x2 = lane (x2[q], i);
+            g.y1 = lane (y1[q], i);
+            g.y2 = lane (y2[q], i);
+            if (4 * q + i < K - 1)
+                x[count - 1 - (4 * q + i)] = (float) lane (out[q], i);
+        }
+
+    for (int t = count; t < count + K - 1; ++t)
+        for (int k = t - count + 1; k < K; ++k)
+            x[t - k] = (float) s[k]((double) x[t - k]);
+}
+
+bool hasAvx()
+{
+    static const bool available = __builtin_cpu_supports ("avx");
+    return available;
+}
+#endif
 } // namespace
 #endif
 
@@ -326,6 +424,13 @@ void BiQuadNX::processBuffer (float* samples, int count)
         allEnabled = allEnabled && stages[i].enabled;
     if (allEnabled)
     {
+#if defined(TORAVEL_HAVE_AVX_WAVEFRONT)
+        // Eight sections fill two registers of four; four alone in one register
+        // wait on their own recurrence, and run faster as two pairs.
+        if (hasAvx())
+            for (; numStages - done >= 8 && count >= 8; done += 8)
+                processWavefrontAvx<2> (stages + done, samples, count);
+#endif
         // Groups of up to eight sections, each a wavefront over the whole block.
         while (numStages - done >= 2)
         {
