@@ -49,26 +49,29 @@ void Nav::step (double dt)
     turn = Vec<3, double>();
     nudge = Vec<3, double>();
 
-    double right[3], up[3], forward[3];
-    if (isPositiveZero (spin[0]) && isPositiveZero (spin[1]) && isPositiveZero (spin[2]) && isIdentity (quat))
-    {
-        // A pose that does not turn: the turn of +0 angles is the identity with +0
-        // components, the product keeps the identity and normalising leaves it, and
-        // its axes are these, signed zeros included.
-        right[0] = 1.0, right[1] = 0.0, right[2] = 0.0;
-        up[0] = 0.0, up[1] = 1.0, up[2] = 0.0;
-        forward[0] = -0.0, forward[1] = -0.0, forward[2] = -1.0;
-    }
-    else
+    // The axes come from constants when the pose neither turns nor is turned: the turn
+    // of +0 angles is the identity with +0 components, the product keeps the identity
+    // and normalising leaves it, and these are its axes, signed zeros included.
+    static const double identityRight[3] = { 1.0, 0.0, 0.0 };
+    static const double identityUp[3] = { 0.0, 1.0, 0.0 };
+    static const double identityForward[3] = { -0.0, -0.0, -1.0 };
+    const double* right = identityRight;
+    const double* up = identityUp;
+    const double* forward = identityForward;
+    double turnedRight[3], turnedUp[3], turnedForward[3];
+    if (!(isPositiveZero (spin[0]) && isPositiveZero (spin[1]) && isPositiveZero (spin[2]) && isIdentity (quat)))
     {
         const Quat<double> q = Quat<double>::makeFromEuler (spin[0], spin[1], spin[2]);
         quat = quat * q;
         quat.normalize();
-        quat.toVectorX (right[0], right[1], right[2]);
-        quat.toVectorY (up[0], up[1], up[2]);
-        quat.toVectorZ (forward[0], forward[1], forward[2]);
+        quat.toVectorX (turnedRight[0], turnedRight[1], turnedRight[2]);
+        quat.toVectorY (turnedUp[0], turnedUp[1], turnedUp[2]);
+        quat.toVectorZ (turnedForward[0], turnedForward[1], turnedForward[2]);
         for (int i = 0; i < 3; ++i)
-            forward[i] = -forward[i];
+            turnedForward[i] = -turnedForward[i];
+        right = turnedRight;
+        up = turnedUp;
+        forward = turnedForward;
     }
     rightVec = Vec<3, double> (right[0], right[1], right[2]);
     upVec = Vec<3, double> (up[0], up[1], up[2]);
