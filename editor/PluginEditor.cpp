@@ -123,11 +123,13 @@ QuorvelV2AudioProcessorEditor::QuorvelV2AudioProcessorEditor (QuorvelV2AudioProc
         addAndMakeVisible (row);
         paramSliders.add (row);
 
+        // The text goes in once the field is in the window: text set before the field
+        // has its parent's look stays invisible until it next changes.
         auto* input = new juce::TextEditor (juce::String(), 0);
-        input->setText (processor.getParameterText (i), false);
         input->setSize (controlWidth, controlHeight);
         input->addListener (this);
         addAndMakeVisible (input);
+        input->setText (processor.getParameterText (i), false);
         valueInputs.add (input);
     }
 

@@ -181,6 +181,7 @@ TEST_F (EditorLayout, StateAfterConstruction)
 TEST_F (EditorLayout, PaintedBackgroundBandsAndSeparator)
 {
     openEditor();
+    auto& e = *editor;
     const auto image = editor->createComponentSnapshot (editor->getLocalBounds(), true, 1.0f);
     guitest::savePng (image, guitest::outputFolder().getChildFile ("editor_background.png"));
 
@@ -189,6 +190,10 @@ TEST_F (EditorLayout, PaintedBackgroundBandsAndSeparator)
     EXPECT_EQ (image.getPixelAt (8, 650), juce::Colours::white);   // left of the view
     EXPECT_LT (image.getPixelAt (300, 662).getRed(), 160);         // separator
     EXPECT_EQ (image.getPixelAt (300, 664), juce::Colours::white);
+    // The value fields show the processor's text from the start.
+    EXPECT_GT (guitest::countPixels (image, e.valueInputs[2]->getBounds().reduced (2),
+                                     [] (juce::Colour c) { return guitest::isDark (c); }),
+               5);
     EXPECT_GT (guitest::countPixels (image, { 8, 2, 300, 30 }, [] (juce::Colour c) { return guitest::isDark (c); }),
                50); // the title
 }
@@ -435,6 +440,42 @@ TEST_F (EditorSideEffects, OneShotAtTheThirtiethTickAppliesTheBoxes)
     e.timerCallback (0);
     EXPECT_EQ (e.tickCount, 31);
     EXPECT_NEAR (e.paramSliders[6]->getAlpha(), 0.5f, 0.003f);
+}
+
+TEST_F (EditorSideEffects, PanChoiceMovesTheListener)
+{
+    processor->setParameter (26, 0.0f); // "off"
+    openEditor();
+    auto& e = *editor;
+    renderBlocks (1);
+    ASSERT_EQ (processor->scene.listeners.size(), 1u);
+    EXPECT_EQ (processor->scene.listeners[0]->panner, processor->stereoPanner.get());
+
+    ASSERT_TRUE (guitest::pumpUntil ([&] { return e.tickCount > 30; }));
+    renderBlocks (1);
+    ASSERT_EQ (processor->scene.listeners.size(), 1u);
+    EXPECT_EQ (processor->scene.listeners[0]->panner, processor->dbapPanner.get());
+
+    e.panBox->setSelectedItemIndex (1, juce::sendNotificationSync);
+    EXPECT_FLOAT_EQ (processor->getParameter (26), 1.0f / 3.0f);
+    renderBlocks (1);
+    ASSERT_EQ (processor->scene.listeners.size(), 1u);
+    EXPECT_EQ (processor->scene.listeners[0]->panner, processor->stereoPanner.get());
+}
+
+// A host's "pan_type" 2 has no item in the box; the one-shot applies the value the
+// parameter holds, which the processor renders through the distance-based panner.
+TEST_F (EditorSideEffects, OneShotAppliesAPanValueWithoutAnItem)
+{
+    processor->setParameter (26, 2.0f / 3.0f);
+    openEditor();
+    auto& e = *editor;
+
+    ASSERT_TRUE (guitest::pumpUntil ([&] { return e.tickCount > 30; }));
+    renderBlocks (1);
+    EXPECT_EQ (processor->scene.listeners[0]->panner, processor->dbapPanner.get());
+    EXPECT_EQ (processor->getScaledParameter (26), 2.0f);
+    EXPECT_EQ (e.panBox->getSelectedItemIndex(), -1);
 }
 
 using EditorViewControls = EditorFixture;

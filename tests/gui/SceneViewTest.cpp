@@ -301,7 +301,7 @@ TEST_F (SceneView, ViewsDrawWhileAudioRendersOnAnotherThread)
     view.reset();
     openEditor();
     editor->buttonClicked (editor->curvesButton.get());
-    editor->buttonClicked (editor->axisToggle.get());
+    editor->axisToggle->setToggleState (true, juce::sendNotification);
 
     std::atomic<bool> running{ true };
     std::atomic<int> blocks{ 0 };
