@@ -163,17 +163,29 @@ public:
     }
 
     // False while a write is in progress; out is then unchanged.
-    bool tryLoad (al::Vec3d& out) const
+    bool tryLoad (double (&out)[3]) const
     {
         const unsigned before = sequence.load (std::memory_order_acquire);
         if ((before & 1u) != 0u)
             return false;
-        const al::Vec3d v (c[0].load (std::memory_order_relaxed), c[1].load (std::memory_order_relaxed),
-                           c[2].load (std::memory_order_relaxed));
+        const double x = c[0].load (std::memory_order_relaxed);
+        const double y = c[1].load (std::memory_order_relaxed);
+        const double z = c[2].load (std::memory_order_relaxed);
         std::atomic_thread_fence (std::memory_order_acquire);
         if (sequence.load (std::memory_order_relaxed) != before)
             return false;
-        out = v;
+        out[0] = x;
+        out[1] = y;
+        out[2] = z;
+        return true;
+    }
+
+    bool tryLoad (al::Vec3d& out) const
+    {
+        double v[3];
+        if (!tryLoad (v))
+            return false;
+        out = al::Vec3d (v[0], v[1], v[2]);
         return true;
     }
 

@@ -200,10 +200,13 @@ void Agent::onUpdateNav()
     for (int a = 0; a < 3; ++a)
         u[a] = v[a] / sampleRate;
 
+    // Worked out in locals and stored once: a vector read back right after its
+    // components were stored one by one waits on store forwarding.
+    double st[3] = { 0.0, 0.0, 0.0 };
     if (motionType == 0)
     {
         for (int a = 0; a < 3; ++a)
-            step[a] = direction[a] * u[a];
+            st[a] = direction[a] * u[a];
     }
     else if (motionType >= 1 && motionType <= 4)
     {
@@ -216,21 +219,18 @@ void Agent::onUpdateNav()
 
             const bool below = phase[a] < 0.0;
             const double extent = (a < 2) == below ? lowerBound[a] : upperBound[a];
-            step[a] = direction[a] * u[a] * shapeMemo[a](motionType, phase[a], extent);
+            st[a] = direction[a] * u[a] * shapeMemo[a](motionType, phase[a], extent);
         }
-    }
-    else
-    {
-        step = al::Vec3d();
     }
 
     // A NaN or infinite step (a rate of 0, an extent of 0) would leave the
     // position unusable for good; such a step stands still instead.
     for (int a = 0; a < 3; ++a)
-        if (!std::isfinite (step[a]))
-            step[a] = 0.0;
+        if (!std::isfinite (st[a]))
+            st[a] = 0.0;
 
-    moveVel = al::Vec3d (step[0], step[1], -step[2]);
+    step = al::Vec3d (st[0], st[1], st[2]);
+    moveVel = al::Vec3d (st[0], st[1], -st[2]);
 
     bool extentsChanged = false;
     for (int a = 0; a < 3; ++a)
@@ -250,9 +250,10 @@ void Agent::onUpdateNav()
         }
     }
 
-    al::Vec3d requested;
-    if (targetCenter.tryLoad (requested) && requested != center)
-        center = requested;
+    double requested[3];
+    if (targetCenter.tryLoad (requested) &&
+        !(requested[0] == center[0] && requested[1] == center[1] && requested[2] == center[2]))
+        center = al::Vec3d (requested[0], requested[1], requested[2]);
 
     if (requestedMotionType != motionType)
     {
