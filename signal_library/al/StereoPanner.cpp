@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace al
 {
@@ -37,15 +38,27 @@ void StereoPanner::compile (Listener&)
     std::fflush (stdout);
 }
 
+void StereoPanner::gainsFor (double angle, float& left, float& right)
+{
+    if (!(gainsValid && std::memcmp (&angle, &gainsAngle, sizeof angle) == 0))
+    {
+        gainLeft = float (std::cos (angle));
+        gainRight = float (std::sin (angle));
+        gainsAngle = angle;
+        gainsValid = true;
+    }
+    left = gainLeft;
+    right = gainRight;
+}
+
 void StereoPanner::perform (float** outputs, SoundSource&, Vec<3, double>& rel, const int&, int& frameIndex,
                             float& sample)
 {
     const int j = frameIndex;
     if (numSpeakers == 2 && enabled)
     {
-        const double angle = panAngle (rel);
-        const float gL = float (std::cos (angle));
-        const float gR = float (std::sin (angle));
+        float gL, gR;
+        gainsFor (panAngle (rel), gL, gR);
         outputs[0][j] = gL * sample;
         outputs[1][j] = gR * sample;
         return;
@@ -58,9 +71,8 @@ void StereoPanner::perform (float** outputs, SoundSource&, Vec<3, double>& rel, 
 {
     if (numSpeakers == 2 && enabled)
     {
-        const double angle = panAngle (rel);
-        const float gL = float (std::cos (angle));
-        const float gR = float (std::sin (angle));
+        float gL, gR;
+        gainsFor (panAngle (rel), gL, gR);
         for (int k = 0; k < numFrames; ++k)
         {
             outputs[0][k] = samples[k] * gL;

@@ -24,6 +24,16 @@ public:
                   float& sample) override;
     void perform (float** outputs, SoundSource& src, Vec<3, double>& rel, const int& numFrames,
                   float* samples) override;
+
+private:
+    void gainsFor (double angle, float& left, float& right);
+
+    // The gains of the latest angle: a source beyond one metre to either side pans
+    // at the clamped angle frame after frame, and the cosine and sine of an angle
+    // are the same each time.
+    bool gainsValid = false;
+    double gainsAngle = 0.0;
+    float gainLeft = 0.0f, gainRight = 0.0f;
 };
 
 } // namespace al
