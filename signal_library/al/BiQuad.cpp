@@ -235,7 +235,7 @@ inline double high (__m128d v)
 // the same to the bit. The first and last steps, in which some sections have no
 // sample yet or any more, go through the sections one by one. Needs count >= 2 * Pairs.
 template <int Pairs>
-void processWavefront (BiQuad* s, float* x, int count)
+void processWavefront (BiQuad* const* s, float* x, int count)
 {
     constexpr int K = 2 * Pairs;
 
@@ -243,7 +243,7 @@ void processWavefront (BiQuad* s, float* x, int count)
     // different samples, so their chains still overlap.
     for (int t = 0; t < K - 1; ++t)
         for (int k = 0; k <= t; ++k)
-            x[t - k] = (float) s[k]((double) x[t - k]);
+            x[t - k] = (float) (*s[k]) ((double) x[t - k]);
 
     __m128d b0[Pairs], b1[Pairs], b2[Pairs], a1[Pairs], a2[Pairs];
     __m128d x1[Pairs], x2[Pairs], y1[Pairs], y2[Pairs];
@@ -252,8 +252,8 @@ void processWavefront (BiQuad* s, float* x, int count)
     __m128d out[Pairs];
     for (int m = 0; m < Pairs; ++m)
     {
-        const BiQuad& e = s[2 * m];
-        const BiQuad& o = s[2 * m + 1];
+        const BiQuad& e = *s[2 * m];
+        const BiQuad& o = *s[2 * m + 1];
         b0[m] = _mm_set_pd (o.b0, e.b0);
         b1[m] = _mm_set_pd (o.b1, e.b1);
         b2[m] = _mm_set_pd (o.b2, e.b2);
@@ -296,8 +296,8 @@ void processWavefront (BiQuad* s, float* x, int count)
 
     for (int m = 0; m < Pairs; ++m)
     {
-        BiQuad& e = s[2 * m];
-        BiQuad& o = s[2 * m + 1];
+        BiQuad& e = *s[2 * m];
+        BiQuad& o = *s[2 * m + 1];
         e.x1 = low (x1[m]), o.x1 = high (x1[m]);
         e.x2 = low (x2[m]), o.x2 = high (x2[m]);
         e.y1 = low (y1[m]), o.y1 = high (y1[m]);
@@ -312,7 +312,7 @@ void processWavefront (BiQuad* s, float* x, int count)
     // The last steps: section k ends at step count - 1 + k.
     for (int t = count; t < count + K - 1; ++t)
         for (int k = t - count + 1; k < K; ++k)
-            x[t - k] = (float) s[k]((double) x[t - k]);
+            x[t - k] = (float) (*s[k]) ((double) x[t - k]);
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
@@ -329,29 +329,29 @@ __attribute__ ((target ("avx"))) inline double lane (__m256d v, int i)
 // register q holds section 4q + i; each section's input is the previous step's output
 // of the section before it, one lane down.
 template <int Quads>
-__attribute__ ((target ("avx"))) void processWavefrontAvx (BiQuad* s, float* x, int count)
+__attribute__ ((target ("avx"))) void processWavefrontAvx (BiQuad* const* s, float* x, int count)
 {
     constexpr int K = 4 * Quads;
 
     for (int t = 0; t < K - 1; ++t)
         for (int k = 0; k <= t; ++k)
-            x[t - k] = (float) s[k]((double) x[t - k]);
+            x[t - k] = (float) (*s[k]) ((double) x[t - k]);
 
     __m256d b0[Quads], b1[Quads], b2[Quads], a1[Quads], a2[Quads];
     __m256d x1[Quads], x2[Quads], y1[Quads], y2[Quads];
     __m256d out[Quads];
     for (int q = 0; q < Quads; ++q)
     {
-        const BiQuad* g = s + 4 * q;
-        b0[q] = _mm256_set_pd (g[3].b0, g[2].b0, g[1].b0, g[0].b0);
-        b1[q] = _mm256_set_pd (g[3].b1, g[2].b1, g[1].b1, g[0].b1);
-        b2[q] = _mm256_set_pd (g[3].b2, g[2].b2, g[1].b2, g[0].b2);
-        a1[q] = _mm256_set_pd (g[3].a1, g[2].a1, g[1].a1, g[0].a1);
-        a2[q] = _mm256_set_pd (g[3].a2, g[2].a2, g[1].a2, g[0].a2);
-        x1[q] = _mm256_set_pd (g[3].x1, g[2].x1, g[1].x1, g[0].x1);
-        x2[q] = _mm256_set_pd (g[3].x2, g[2].x2, g[1].x2, g[0].x2);
-        y1[q] = _mm256_set_pd (g[3].y1, g[2].y1, g[1].y1, g[0].y1);
-        y2[q] = _mm256_set_pd (g[3].y2, g[2].y2, g[1].y2, g[0].y2);
+        BiQuad* const* g = s + 4 * q;
+        b0[q] = _mm256_set_pd (g[3]->b0, g[2]->b0, g[1]->b0, g[0]->b0);
+        b1[q] = _mm256_set_pd (g[3]->b1, g[2]->b1, g[1]->b1, g[0]->b1);
+        b2[q] = _mm256_set_pd (g[3]->b2, g[2]->b2, g[1]->b2, g[0]->b2);
+        a1[q] = _mm256_set_pd (g[3]->a1, g[2]->a1, g[1]->a1, g[0]->a1);
+        a2[q] = _mm256_set_pd (g[3]->a2, g[2]->a2, g[1]->a2, g[0]->a2);
+        x1[q] = _mm256_set_pd (g[3]->x1, g[2]->x1, g[1]->x1, g[0]->x1);
+        x2[q] = _mm256_set_pd (g[3]->x2, g[2]->x2, g[1]->x2, g[0]->x2);
+        y1[q] = _mm256_set_pd (g[3]->y1, g[2]->y1, g[1]->y1, g[0]->y1);
+        y2[q] = _mm256_set_pd (g[3]->y2, g[2]->y2, g[1]->y2, g[0]->y2);
         double latest[4];
         for (int i = 0; i < 4; ++i)
         {
@@ -392,7 +392,7 @@ __attribute__ ((target ("avx"))) void processWavefrontAvx (BiQuad* s, float* x, 
     for (int q = 0; q < Quads; ++q)
         for (int i = 0; i < 4; ++i)
         {
-            BiQuad& g = s[4 * q + i];
+            BiQuad& g = *s[4 * q + i];
             g.x1 = lane (x1[q], i);
             g.x2 = lane (x2[q], i);
             g.y1 = lane (y1[q], i);
@@ -403,7 +403,96 @@ __attribute__ ((target ("avx"))) void processWavefrontAvx (BiQuad* s, float* x, 
 
     for (int t = count; t < count + K - 1; ++t)
         for (int k = t - count + 1; k < K; ++k)
-            x[t - k] = (float) s[k]((double) x[t - k]);
+            x[t - k] = (float) (*s[k]) ((double) x[t - k]);
+}
+
+// Two channels through chains of 2 * Pairs sections each, as one wavefront: register
+// m holds sections 2m and 2m + 1 of both channels (left, right, left, right), so the
+// step from one section to the next is a move by half a register.
+template <int Pairs>
+__attribute__ ((target ("avx"))) void processStereoAvx (BiQuad* const* ls, BiQuad* const* rs, float* l, float* r,
+                                                        int count)
+{
+    constexpr int K = 2 * Pairs;
+
+    for (int t = 0; t < K - 1; ++t)
+        for (int k = 0; k <= t; ++k)
+        {
+            l[t - k] = (float) (*ls[k]) ((double) l[t - k]);
+            r[t - k] = (float) (*rs[k]) ((double) r[t - k]);
+        }
+
+    __m256d b0[Pairs], b1[Pairs], b2[Pairs], a1[Pairs], a2[Pairs];
+    __m256d x1[Pairs], x2[Pairs], y1[Pairs], y2[Pairs];
+    __m256d out[Pairs];
+    for (int m = 0; m < Pairs; ++m)
+    {
+        const BiQuad* g[4] = { ls[2 * m], rs[2 * m], ls[2 * m + 1], rs[2 * m + 1] };
+        b0[m] = _mm256_set_pd (g[3]->b0, g[2]->b0, g[1]->b0, g[0]->b0);
+        b1[m] = _mm256_set_pd (g[3]->b1, g[2]->b1, g[1]->b1, g[0]->b1);
+        b2[m] = _mm256_set_pd (g[3]->b2, g[2]->b2, g[1]->b2, g[0]->b2);
+        a1[m] = _mm256_set_pd (g[3]->a1, g[2]->a1, g[1]->a1, g[0]->a1);
+        a2[m] = _mm256_set_pd (g[3]->a2, g[2]->a2, g[1]->a2, g[0]->a2);
+        x1[m] = _mm256_set_pd (g[3]->x1, g[2]->x1, g[1]->x1, g[0]->x1);
+        x2[m] = _mm256_set_pd (g[3]->x2, g[2]->x2, g[1]->x2, g[0]->x2);
+        y1[m] = _mm256_set_pd (g[3]->y1, g[2]->y1, g[1]->y1, g[0]->y1);
+        y2[m] = _mm256_set_pd (g[3]->y2, g[2]->y2, g[1]->y2, g[0]->y2);
+        const int even = K - 2 - 2 * m;
+        const int odd = K - 3 - 2 * m;
+        out[m] = _mm256_set_pd (odd >= 0 ? (double) r[odd] : 0.0, odd >= 0 ? (double) l[odd] : 0.0, (double) r[even],
+                                (double) l[even]);
+    }
+
+    for (int t = K - 1; t < count; ++t)
+    {
+        __m256d in[Pairs];
+        in[0] = _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_set_pd ((double) r[t], (double) l[t])),
+                                      _mm256_castpd256_pd128 (out[0]), 1);
+        for (int m = 1; m < Pairs; ++m)
+            in[m] = _mm256_permute2f128_pd (out[m - 1], out[m], 0x21);
+
+        for (int m = 0; m < Pairs; ++m)
+        {
+            __m256d y = _mm256_mul_pd (b0[m], in[m]);
+            y = _mm256_add_pd (y, _mm256_mul_pd (b1[m], x1[m]));
+            y = _mm256_add_pd (y, _mm256_mul_pd (b2[m], x2[m]));
+            y = _mm256_sub_pd (y, _mm256_mul_pd (a1[m], y1[m]));
+            y = _mm256_sub_pd (y, _mm256_mul_pd (a2[m], y2[m]));
+            x2[m] = x1[m];
+            x1[m] = in[m];
+            y2[m] = y1[m];
+            y1[m] = y;
+            const __m128 narrowed = _mm256_cvtpd_ps (y);
+            out[m] = _mm256_cvtps_pd (narrowed);
+            if (m == Pairs - 1)
+            {
+                alignas (16) float last[4];
+                _mm_store_ps (last, narrowed);
+                l[t - (K - 1)] = last[2];
+                r[t - (K - 1)] = last[3];
+            }
+        }
+    }
+
+    for (int m = 0; m < Pairs; ++m)
+        for (int i = 0; i < 4; ++i)
+        {
+            const int k = 2 * m + i / 2;
+            BiQuad& g = i % 2 == 0 ? *ls[k] : *rs[k];
+            g.x1 = lane (x1[m], i);
+            g.x2 = lane (x2[m], i);
+            g.y1 = lane (y1[m], i);
+            g.y2 = lane (y2[m], i);
+            if (k < K - 1)
+                (i % 2 == 0 ? l : r)[count - 1 - k] = (float) lane (out[m], i);
+        }
+
+    for (int t = count; t < count + K - 1; ++t)
+        for (int k = t - count + 1; k < K; ++k)
+        {
+            l[t - k] = (float) (*ls[k]) ((double) l[t - k]);
+            r[t - k] = (float) (*rs[k]) ((double) r[t - k]);
+        }
 }
 
 bool hasAvx()
@@ -415,49 +504,122 @@ bool hasAvx()
 } // namespace
 #endif
 
-void BiQuadNX::processBuffer (float* samples, int count)
+namespace
+{
+bool allEnabled (BiQuad* const* s, int n)
+{
+    for (int i = 0; i < n; ++i)
+        if (!s[i]->enabled)
+            return false;
+    return true;
+}
+
+// The sections in order over the block, as each one's processBuffer in turn would.
+void processSections (BiQuad* const* s, int numSections, float* samples, int count)
 {
     int done = 0;
 #if defined(__SSE2__)
-    bool allEnabled = true;
-    for (int i = 0; i < numStages; ++i)
-        allEnabled = allEnabled && stages[i].enabled;
-    if (allEnabled)
+    if (allEnabled (s, numSections))
     {
 #if defined(TORAVEL_HAVE_AVX_WAVEFRONT)
         // Eight sections fill two registers of four; four alone in one register
         // wait on their own recurrence, and run faster as two pairs.
         if (hasAvx())
-            for (; numStages - done >= 8 && count >= 8; done += 8)
-                processWavefrontAvx<2> (stages + done, samples, count);
+            for (; numSections - done >= 8 && count >= 8; done += 8)
+                processWavefrontAvx<2> (s + done, samples, count);
 #endif
         // Groups of up to eight sections, each a wavefront over the whole block.
-        while (numStages - done >= 2)
+        while (numSections - done >= 2)
         {
-            const int group = std::min (8, (numStages - done) & ~1);
+            const int group = std::min (8, (numSections - done) & ~1);
             if (count < group)
                 break;
             switch (group)
             {
                 case 8:
-                    processWavefront<4> (stages + done, samples, count);
+                    processWavefront<4> (s + done, samples, count);
                     break;
                 case 6:
-                    processWavefront<3> (stages + done, samples, count);
+                    processWavefront<3> (s + done, samples, count);
                     break;
                 case 4:
-                    processWavefront<2> (stages + done, samples, count);
+                    processWavefront<2> (s + done, samples, count);
                     break;
                 default:
-                    processWavefront<1> (stages + done, samples, count);
+                    processWavefront<1> (s + done, samples, count);
                     break;
             }
             done += group;
         }
     }
 #endif
-    for (int i = done; i < numStages; ++i)
-        stages[i].processBuffer (samples, count);
+    for (int i = done; i < numSections; ++i)
+        s[i]->processBuffer (samples, count);
+}
+} // namespace
+
+void BiQuadNX::processBuffer (float* samples, int count)
+{
+    // Pointers to the sections, a bounded number at a time, so that nothing allocates.
+    constexpr int chunk = 16;
+    BiQuad* list[chunk];
+    for (int first = 0; first < numStages; first += chunk)
+    {
+        const int n = std::min (chunk, numStages - first);
+        for (int i = 0; i < n; ++i)
+            list[i] = stages + first + i;
+        processSections (list, n, samples, count);
+    }
+}
+
+void processStereoChains (BiQuad* const* left, BiQuad* const* right, int numSections, float* leftSamples,
+                          float* rightSamples, int count)
+{
+#if defined(TORAVEL_HAVE_AVX_WAVEFRONT)
+    if (numSections >= 1 && numSections <= 12 && count >= numSections && hasAvx() && allEnabled (left, numSections) &&
+        allEnabled (right, numSections))
+    {
+        int first = 0;
+        if (numSections % 2 != 0)
+        {
+            // An odd first section runs alone; the two channels still overlap.
+            for (int i = 0; i < count; ++i)
+            {
+                leftSamples[i] = (float) (*left[0]) ((double) leftSamples[i]);
+                rightSamples[i] = (float) (*right[0]) ((double) rightSamples[i]);
+            }
+            first = 1;
+        }
+        BiQuad* const* l = left + first;
+        BiQuad* const* r = right + first;
+        switch ((numSections - first) / 2)
+        {
+            case 6:
+                processStereoAvx<6> (l, r, leftSamples, rightSamples, count);
+                break;
+            case 5:
+                processStereoAvx<5> (l, r, leftSamples, rightSamples, count);
+                break;
+            case 4:
+                processStereoAvx<4> (l, r, leftSamples, rightSamples, count);
+                break;
+            case 3:
+                processStereoAvx<3> (l, r, leftSamples, rightSamples, count);
+                break;
+            case 2:
+                processStereoAvx<2> (l, r, leftSamples, rightSamples, count);
+                break;
+            case 1:
+                processStereoAvx<1> (l, r, leftSamples, rightSamples, count);
+                break;
+            default:
+                break;
+        }
+        return;
+    }
+#endif
+    processSections (left, numSections, leftSamples, count);
+    processSections (right, numSections, rightSamples, count);
 }
 
 } // namespace al

@@ -95,4 +95,10 @@ public:
     BiQuad* stages = nullptr;
 };
 
+// Two channels, each through its own chain of numSections sections in order, the
+// same samples to the bit as each section's processBuffer in turn; the two chains
+// are worked on together, which keeps more of the arithmetic in flight at once.
+void processStereoChains (BiQuad* const* left, BiQuad* const* right, int numSections, float* leftSamples,
+                          float* rightSamples, int count);
+
 } // namespace al

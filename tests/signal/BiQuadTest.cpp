@@ -330,6 +330,57 @@ TEST (BiQuadCascade, AnyLengthAndDesignsEqualTheSectionsOneAfterAnother)
         }
 }
 
+TEST (BiQuadStereoChains, EqualEachChannelsSectionsOneAfterAnother)
+{
+    for (int numSections : { 1, 2, 3, 4, 5, 8, 9, 12, 13 })
+        for (int length : { 1, 2, 5, 11, 12, 13, 40, 257 })
+            for (bool disable : { false, true })
+            {
+                std::vector<BiQuad> chains[2], reference[2];
+                for (int c = 0; c < 2; ++c)
+                    for (int k = 0; k < numSections; ++k)
+                    {
+                        BiQuad b ((al::BIQUADTYPE) ((k + 3 * c) % 7), 44100.0);
+                        b.set (300.0 + 900.0 * k + 50.0 * c, 0.4 + 0.15 * k, -2.0 + c);
+                        chains[c].push_back (b);
+                    }
+                if (disable)
+                    chains[1][(size_t) numSections / 2].enabled = false;
+                reference[0] = chains[0];
+                reference[1] = chains[1];
+                std::vector<BiQuad*> pointers[2];
+                for (int c = 0; c < 2; ++c)
+                    for (auto& b : chains[c])
+                        pointers[c].push_back (&b);
+
+                std::vector<float> samples[2], expected[2];
+                for (int pass = 0; pass < 2; ++pass)
+                {
+                    for (int c = 0; c < 2; ++c)
+                    {
+                        samples[c].resize ((size_t) length);
+                        for (int i = 0; i < length; ++i)
+                            samples[c][(size_t) i] = (float) std::sin (0.21 * (i + pass * length) * (c + 1) + 0.3 * c);
+                        expected[c] = samples[c];
+                        for (auto& b : reference[c])
+                            b.processBuffer (expected[c].data(), length);
+                    }
+                    al::processStereoChains (pointers[0].data(), pointers[1].data(), numSections, samples[0].data(),
+                                             samples[1].data(), length);
+                    ASSERT_EQ (samples[0], expected[0]) << numSections << " sections, " << length << " samples";
+                    ASSERT_EQ (samples[1], expected[1]) << numSections << " sections, " << length << " samples";
+                }
+                for (int c = 0; c < 2; ++c)
+                    for (int k = 0; k < numSections; ++k)
+                    {
+                        EXPECT_EQ (chains[c][(size_t) k].y1, reference[c][(size_t) k].y1);
+                        EXPECT_EQ (chains[c][(size_t) k].y2, reference[c][(size_t) k].y2);
+                        EXPECT_EQ (chains[c][(size_t) k].x1, reference[c][(size_t) k].x1);
+                        EXPECT_EQ (chains[c][(size_t) k].x2, reference[c][(size_t) k].x2);
+                    }
+            }
+}
+
 TEST (BiQuadCascade, DisabledSectionInTheMiddlePassesItsInput)
 {
     BiQuadNX cascade (8, al::BIQUAD_LOWPASS, 44100.0);
