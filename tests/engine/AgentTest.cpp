@@ -331,6 +331,10 @@ TEST (AgentTrailHandover, ResizeRequestsAndTheirApplication)
     EXPECT_FLOAT_EQ (p[0], (float) (agent->pos[0] - agent->step[0]));
 }
 
+// Each side yields between its frames and blocks, as a render loop and an audio
+// callback do, so that the two interleave even when they share one core; otherwise
+// a view that always finds a resize waiting would only ever see the freshly emptied
+// trail. The audio side renders until the view has drawn points it wrote.
 TEST (AgentTrailHandover, AudioWritesWhileTheViewResizesAndReads)
 {
     auto agent = makeAgent();
@@ -352,22 +356,27 @@ TEST (AgentTrailHandover, AudioWritesWhileTheViewResizesAndReads)
                 drawnPoints += points.count;
                 ASSERT_TRUE (std::isfinite (sum));
                 ASSERT_LE (points.count, points.size);
+                std::this_thread::yield();
             }
         });
 
-    for (int block = 0; block < 400; ++block)
+    const int minimumBlocks = 400, maximumBlocks = 200000;
+    int block = 0;
+    for (; block < maximumBlocks && (block < minimumBlocks || drawnPoints.load() == 0); ++block)
     {
-        agent->resizeTrail (1 + (block * 977) % 3000);
+        if (block % 8 == 0)
+            agent->resizeTrail (1 + (block * 977) % 3000);
         for (int i = 0; i < 256; ++i)
             agent->onProcessSample (i);
+        std::this_thread::yield();
     }
     stop = true;
     view.join();
 
+    EXPECT_GT (drawnPoints.load(), 0) << "the view drew nothing in " << block << " blocks";
     agent->onAnimate (0.0);
     EXPECT_EQ (agent->trail.size(), agent->trailLength.load());
     EXPECT_EQ (agent->trailAlpha.size(), agent->trail.size());
-    EXPECT_GT (drawnPoints.load(), 0);
 }
 
 TEST (AgentHistoryHandover, ViewsReadWholeValuesWhileTheAudioThreadWrites)
