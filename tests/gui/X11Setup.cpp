@@ -28,6 +28,11 @@ struct X11Setup
 
         if (auto setHandler = reinterpret_cast<ErrorHandler (*) (ErrorHandler)> (dlsym (xlib, "XSetErrorHandler")))
             setHandler (ignoreXError);
+
+        // Kept loaded once loaded: ThreadSanitizer cannot cope with the software
+        // rasteriser, which its suppressions name, being unloaded when the last
+        // context closes.
+        dlopen ("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_LAZY | RTLD_NODELETE);
     }
 };
 
