@@ -198,6 +198,15 @@ void QuorvelV2AudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juc
         renderPiece (buffer, start, juce::jmin (pieceSamples, n - start), false);
 
     const int filtered = juce::jmin (numChannels, buffer.getNumChannels());
+    al::BiQuad* chains[2][maxChainLength];
+    const int chainLength = filtered == 2 ? filterChains (chains) : -1;
+    if (chainLength >= 0)
+    {
+        // The two channels' filters together: the same samples as one after another.
+        al::processStereoChains (chains[0], chains[1], chainLength, buffer.getWritePointer (0),
+                                 buffer.getWritePointer (1), n);
+        return;
+    }
     for (int c = 0; c < filtered; ++c)
     {
         float* samples = buffer.getWritePointer (c);
@@ -207,6 +216,32 @@ void QuorvelV2AudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juc
             filter4x[c]->processBuffer (samples, n);
         filter8x[c]->processBuffer (samples, n);
     }
+}
+
+int QuorvelV2AudioProcessor::filterChains (al::BiQuad* (&out)[2][maxChainLength]) const
+{
+    int length = -1;
+    for (int c = 0; c < 2; ++c)
+    {
+        int k = 0;
+        auto add = [&] (al::BiQuad* section)
+        {
+            if (k < maxChainLength)
+                out[c][k] = section;
+            ++k;
+        };
+        if (filterType == 1)
+            add (filter1x[c].get());
+        else if (filterType == 0)
+            for (int i = 0; i < filter4x[c]->numStages; ++i)
+                add (filter4x[c]->stages + i);
+        for (int i = 0; i < filter8x[c]->numStages; ++i)
+            add (filter8x[c]->stages + i);
+        if (k > maxChainLength || (c == 1 && k != length))
+            return -1;
+        length = k;
+    }
+    return length;
 }
 
 namespace

@@ -132,6 +132,11 @@ private:
     void renderPiece (juce::AudioSampleBuffer& buffer, int start, int length, bool inputAlreadyStored);
     void storeInput (const juce::AudioSampleBuffer& buffer, int start, int length);
 
+    // The sections that each channel's filters run in a block, in order, for the
+    // current choice; their number, or -1 when they do not fit or the channels differ.
+    static constexpr int maxChainLength = 16;
+    int filterChains (al::BiQuad* (&out)[2][maxChainLength]) const;
+
     ListenerSwitch listenerSwitch{ scene };
     int pieceSamples = 512;
     // Stands in for an output channel the host's buffer lacks, so that the panners
