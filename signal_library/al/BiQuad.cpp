@@ -415,13 +415,6 @@ __attribute__ ((target ("avx"))) void processStereoAvx (BiQuad* const* ls, BiQua
 {
     constexpr int K = 2 * Pairs;
 
-    for (int t = 0; t < K - 1; ++t)
-        for (int k = 0; k <= t; ++k)
-        {
-            l[t - k] = (float) (*ls[k]) ((double) l[t - k]);
-            r[t - k] = (float) (*rs[k]) ((double) r[t - k]);
-        }
-
     __m256d b0[Pairs], b1[Pairs], b2[Pairs], a1[Pairs], a2[Pairs];
     __m256d x1[Pairs], x2[Pairs], y1[Pairs], y2[Pairs];
     __m256d out[Pairs];
@@ -437,16 +430,21 @@ __attribute__ ((target ("avx"))) void processStereoAvx (BiQuad* const* ls, BiQua
         x2[m] = _mm256_set_pd (g[3]->x2, g[2]->x2, g[1]->x2, g[0]->x2);
         y1[m] = _mm256_set_pd (g[3]->y1, g[2]->y1, g[1]->y1, g[0]->y1);
         y2[m] = _mm256_set_pd (g[3]->y2, g[2]->y2, g[1]->y2, g[0]->y2);
-        const int even = K - 2 - 2 * m;
-        const int odd = K - 3 - 2 * m;
-        out[m] = _mm256_set_pd (odd >= 0 ? (double) r[odd] : 0.0, odd >= 0 ? (double) l[odd] : 0.0, (double) r[even],
-                                (double) l[even]);
+        out[m] = _mm256_setzero_pd();
     }
 
-    for (int t = K - 1; t < count; ++t)
+    // Step t: section k works on sample t - k. In the first and last K - 1 steps some
+    // sections have no sample; they compute on whatever their input holds and then
+    // keep their state, so the steps need no scalar prologue or epilogue.
+    const int steadyStart = std::min (K - 1, count);
+    const int steadyEnd = std::max (steadyStart, count);
+    for (int t = 0; t < count + K - 1; ++t)
     {
+        const bool edge = t < steadyStart || t >= steadyEnd;
         __m256d in[Pairs];
-        in[0] = _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_set_pd ((double) r[t], (double) l[t])),
+        const double left = t < count ? (double) l[t] : 0.0;
+        const double right = t < count ? (double) r[t] : 0.0;
+        in[0] = _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_set_pd (right, left)),
                                       _mm256_castpd256_pd128 (out[0]), 1);
         for (int m = 1; m < Pairs; ++m)
             in[m] = _mm256_permute2f128_pd (out[m - 1], out[m], 0x21);
@@ -458,18 +456,33 @@ __attribute__ ((target ("avx"))) void processStereoAvx (BiQuad* const* ls, BiQua
             y = _mm256_add_pd (y, _mm256_mul_pd (b2[m], x2[m]));
             y = _mm256_sub_pd (y, _mm256_mul_pd (a1[m], y1[m]));
             y = _mm256_sub_pd (y, _mm256_mul_pd (a2[m], y2[m]));
-            x2[m] = x1[m];
-            x1[m] = in[m];
-            y2[m] = y1[m];
-            y1[m] = y;
             const __m128 narrowed = _mm256_cvtpd_ps (y);
             out[m] = _mm256_cvtps_pd (narrowed);
-            if (m == Pairs - 1)
+            if (edge)
             {
-                alignas (16) float last[4];
-                _mm_store_ps (last, narrowed);
-                l[t - (K - 1)] = last[2];
-                r[t - (K - 1)] = last[3];
+                const int even = t - 2 * m, odd = t - 2 * m - 1;
+                const int64_t e = (even >= 0 && even < count) ? -1 : 0;
+                const int64_t o = (odd >= 0 && odd < count) ? -1 : 0;
+                const __m256d active = _mm256_castsi256_pd (_mm256_set_epi64x (o, o, e, e));
+                x2[m] = _mm256_blendv_pd (x2[m], x1[m], active);
+                x1[m] = _mm256_blendv_pd (x1[m], in[m], active);
+                y2[m] = _mm256_blendv_pd (y2[m], y1[m], active);
+                y1[m] = _mm256_blendv_pd (y1[m], y, active);
+            }
+            else
+            {
+                x2[m] = x1[m];
+                x1[m] = in[m];
+                y2[m] = y1[m];
+                y1[m] = y;
+            }
+            const int last = t - (K - 1);
+            if (m == Pairs - 1 && last >= 0 && last < count)
+            {
+                alignas (16) float finished[4];
+                _mm_store_ps (finished, narrowed);
+                l[last] = finished[2];
+                r[last] = finished[3];
             }
         }
     }
@@ -483,15 +496,6 @@ __attribute__ ((target ("avx"))) void processStereoAvx (BiQuad* const* ls, BiQua
             g.x2 = lane (x2[m], i);
             g.y1 = lane (y1[m], i);
             g.y2 = lane (y2[m], i);
-            if (k < K - 1)
-                (i % 2 == 0 ? l : r)[count - 1 - k] = (float) lane (out[m], i);
-        }
-
-    for (int t = count; t < count + K - 1; ++t)
-        for (int k = t - count + 1; k < K; ++k)
-        {
-            l[t - k] = (float) (*ls[k]) ((double) l[t - k]);
-            r[t - k] = (float) (*rs[k]) ((double) r[t - k]);
         }
 }
 
@@ -576,7 +580,7 @@ void processStereoChains (BiQuad* const* left, BiQuad* const* right, int numSect
                           float* rightSamples, int count)
 {
 #if defined(TORAVEL_HAVE_AVX_WAVEFRONT)
-    if (numSections >= 1 && numSections <= 12 && count >= numSections && hasAvx() && allEnabled (left, numSections) &&
+    if (numSections >= 1 && numSections <= 12 && count >= 1 && hasAvx() && allEnabled (left, numSections) &&
         allEnabled (right, numSections))
     {
         int first = 0;
