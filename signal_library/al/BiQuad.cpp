@@ -74,12 +74,14 @@ void BiQuad::design (double frequency, double bandwidth, double gainDb)
         frequency = 20000.0;
     if (!(frequency > 20.0))
         frequency = 20.0;
-    if (sampleRate < 44100.0)
-    {
-        const double ceiling = 20000.0 * sampleRate / 44100.0;
-        if (frequency > ceiling)
-            frequency = ceiling;
-    }
+    // At half the rate and above, sin w0 reaches zero and the design turns into NaN or
+    // folds over, so such a request is designed at 0.49 of the rate instead. Nearer to
+    // half the rate the bandwidth term (sinh of a quantity going as 1 / sin w0) grows so
+    // fast that the widest design in use, 1.9 octaves, would overflow or round to a pole
+    // on the unit circle; at 0.49 it stays finite and stable. Frequencies below half the
+    // rate are designed as asked.
+    if (frequency >= 0.5 * sampleRate)
+        frequency = 0.49 * sampleRate;
 
     const double w0 = 6.283185307179586 * frequency / sampleRate;
     const double sn = std::sin (w0);

@@ -22,11 +22,11 @@ public:
     BiQuad (BIQUADTYPE type, double sampleRate);
     ~BiQuad() {}
 
-    // The frequency is limited to 20..20000 Hz. Below 44100 Hz the ceiling also scales
-    // with the rate (20000 / 44100 of it), so a design never reaches half the sample
-    // rate, where the coefficients turn into NaN or the response folds over. A rate that
-    // is not a finite positive number, or a design that would not be stable, keeps the
-    // previous coefficients.
+    // The frequency is limited to 20..20000 Hz. A frequency that still reaches half the
+    // sample rate, where the coefficients turn into NaN or the response folds over, is
+    // designed at 0.49 of the rate; below half the rate nothing else limits it. A rate
+    // that is not a finite positive number, or a design that would not be finite and
+    // stable, keeps the previous coefficients.
     void set (double frequency, double bandwidth, double gainDb);
 
     double operator() (double x)

@@ -190,6 +190,50 @@ TEST (BiQuadResponse, DesignsNearOrPastHalfTheRateStayStable)
     EXPECT_LT (std::abs (impulse[2047]), 1e-3f);
 }
 
+TEST (BiQuadDesign, FrequencyBelowHalfTheRateIsDesignedAsAsked)
+{
+    // 7500 Hz is above 20000 / 44100 of a 16000 Hz rate but below half of it.
+    const double w0 = 2.0 * M_PI * 7500.0 / 16000.0;
+    const double sn = std::sin (w0);
+    const double cs = std::cos (w0);
+    const double alpha = sn * std::sinh (0.34657359027997264 * 1.9 * w0 / sn);
+    const double a0 = 1.0 + alpha;
+    const Coefs cookbook{ (1.0 - cs) / 2.0 / a0, (1.0 - cs) / a0, (1.0 - cs) / 2.0 / a0, -2.0 * cs / a0,
+                          (1.0 - alpha) / a0 };
+
+    const Coefs c = design (al::BIQUAD_LOWPASS, 16000.0, 7500.0, 1.9, 0.0);
+    EXPECT_EQ (c.b0, cookbook.b0);
+    EXPECT_EQ (c.b1, cookbook.b1);
+    EXPECT_EQ (c.b2, cookbook.b2);
+    EXPECT_EQ (c.a1, cookbook.a1);
+    EXPECT_EQ (c.a2, cookbook.a2);
+}
+
+TEST (BiQuadDesign, FrequencyAtOrAboveHalfTheRateStaysFiniteAndStable)
+{
+    for (double rate : { 16000.0, 32000.0 })
+        for (auto type : allTypes)
+            for (double bw : { 0.26, 1.7, 1.9 })
+            {
+                const Coefs justBelow = design (type, rate, 0.49 * rate, bw, 6.0);
+                for (double hz : { 0.5 * rate, 0.75 * rate, 20000.0 })
+                {
+                    const Coefs c = design (type, rate, hz, bw, 6.0);
+                    ASSERT_TRUE (std::isfinite (c.b0 + c.b1 + c.b2 + c.a1 + c.a2)) << rate << " " << hz;
+                    EXPECT_TRUE (stable (c)) << rate << " " << hz << " type " << type << " bw " << bw;
+                    EXPECT_TRUE (c == justBelow) << rate << " " << hz << " type " << type << " bw " << bw;
+                }
+            }
+
+    BiQuad f (al::BIQUAD_LOWPASS, 32000.0);
+    f.set (16000.0, 0.26, 0.0);
+    float impulse[4096] = { 1.0f };
+    f.processBuffer (impulse, 4096);
+    for (float v : impulse)
+        ASSERT_TRUE (std::isfinite (v));
+    EXPECT_LT (std::abs (impulse[4095]), 1e-6f);
+}
+
 TEST (BiQuadResponse, UnusableRateKeepsThePassThroughDesign)
 {
     for (double rate : { 0.0, -44100.0, (double) NAN, (double) INFINITY })
