@@ -7,21 +7,11 @@ namespace al
 
 namespace
 {
-// Scales v to the given length; a vector too short to have a direction points along x.
-void normalizeTo (Vec3f& v, float length)
-{
-    const float m = v.mag();
-    if (m > 1e-20f)
-        v *= length / m;
-    else
-        v = Vec3f (length, 0.0f, 0.0f);
-}
-
 Vec3f faceNormal (const Vec3f& a, const Vec3f& b, const Vec3f& c, bool equalWeight)
 {
     Vec3f n = cross (b - a, c - a);
     if (equalWeight)
-        normalizeTo (n, 1.0f);
+        n.normalize (1.0f);
     return n;
 }
 } // namespace
@@ -53,7 +43,7 @@ void Mesh::generateNormals (bool normalize, bool equalWeightPerFace)
     {
         if (normalize)
             for (int i = 0; i < n; ++i)
-                normalizeTo (normals[i], 1.0f);
+                normals[i].normalize (1.0f);
     };
 
     const int numIndices = indices.size();
@@ -80,7 +70,7 @@ void Mesh::generateNormals (bool normalize, bool equalWeightPerFace)
         {
             Vec3f f = faceNormal (vertices[i], vertices[i + 1], vertices[i + 2], false);
             if (normalize)
-                normalizeTo (f, 1.0f);
+                f.normalize (1.0f);
             normals[i] = f;
             normals[i + 1] = f;
             normals[i + 2] = f;

@@ -142,6 +142,20 @@ struct Vec
         return m > T (0) ? *this / m : *this;
     }
 
+    // Scales to the given length. A vector too short to have a direction worth keeping
+    // (length at most 1e-20) is replaced by one along x, so the result always has the
+    // length asked for and never NaNs.
+    Vec& normalize (T length = T (1))
+    {
+        const T m = mag();
+        if (m > T (1e-20))
+            return *this *= length / m;
+        elems[0] = length;
+        for (int i = 1; i < N; ++i)
+            elems[i] = T (0);
+        return *this;
+    }
+
     static Vec lerp (const Vec& a, const Vec& b, T t)
     {
         Vec r;

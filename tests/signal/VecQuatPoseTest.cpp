@@ -34,9 +34,46 @@ TEST (Vec, ArithmeticAndLength)
     EXPECT_DOUBLE_EQ ((al::Vec<3, double> (3.0, 4.0, 12.0).mag()), 13.0);
     EXPECT_EQ ((al::Vec<3, double>().mag()), 0.0);
 
-    // Summation order x, y, z is part of the contract: this ordering rounds differently from z, y, x.
-    const al::Vec<3, double> v (1e16, 1.0, 1.0);
-    EXPECT_EQ (v.magSqr(), ((1e16 * 1e16) + 1.0) + 1.0);
+    // Squares are summed x, y, z: each of the small squares is below half an ulp of 1 and
+    // vanishes on its own, while summed z, y, x first they would add up to one ulp.
+    const al::Vec<3, double> v (1.0, 1.05e-8, 1.05e-8);
+    EXPECT_EQ (v.magSqr(), 1.0);
+    EXPECT_NE ((1.05e-8 * 1.05e-8 + 1.05e-8 * 1.05e-8) + 1.0, 1.0);
+}
+
+TEST (Vec, NormalizeScalesToTheGivenLength)
+{
+    al::Vec<3, double> d (3.0, 4.0, 12.0);
+    EXPECT_EQ (&d.normalize(), &d);
+    EXPECT_EQ (d[0], 3.0 * (1.0 / 13.0));
+    EXPECT_EQ (d[1], 4.0 * (1.0 / 13.0));
+    EXPECT_EQ (d[2], 12.0 * (1.0 / 13.0));
+
+    al::Vec<3, float> f (0.0f, -3.0f, 4.0f);
+    f.normalize (10.0f);
+    EXPECT_EQ (f[0], 0.0f);
+    EXPECT_EQ (f[1], -3.0f * 2.0f);
+    EXPECT_EQ (f[2], 4.0f * 2.0f);
+}
+
+TEST (Vec, NormalizeOfAVectorTooShortPointsAlongX)
+{
+    al::Vec<3, double> tiny (0.0, 1e-21, 0.0);
+    tiny.normalize (2.5);
+    EXPECT_TRUE ((tiny == al::Vec<3, double> (2.5, 0.0, 0.0)));
+
+    al::Vec<3, float> tinyF (0.0f, 0.0f, -1e-21f);
+    tinyF.normalize();
+    EXPECT_TRUE ((tinyF == al::Vec<3, float> (1.0f, 0.0f, 0.0f)));
+
+    al::Vec<3, float> zero;
+    zero.normalize (0.5f);
+    EXPECT_TRUE ((zero == al::Vec<3, float> (0.5f, 0.0f, 0.0f)));
+
+    // Just above the threshold the direction is kept.
+    al::Vec<3, double> small (0.0, 1e-19, 0.0);
+    small.normalize();
+    EXPECT_TRUE ((small == al::Vec<3, double> (0.0, 1.0, 0.0)));
 }
 
 TEST (Vec, FloatVectorsWidenExactly)
