@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -50,6 +52,29 @@ void performAt (al::Spatializer& panner, Outputs& out, double x, float sample, i
     al::Vec<3, double> rel (x, y, z);
     const int n = int (out.data[0].size());
     panner.perform (out.get(), src, rel, n, frame, sample);
+}
+
+// The pan law step by step: the position clamped in float, the half-angle fraction in
+// float, the angle and its cosine and sine in double, each gain narrowed once.
+void stereoGains (double relX, float& left, float& right)
+{
+    float x = float (relX);
+    x = std::min (1.0f, std::max (-1.0f, x));
+    const float fraction = (x + 1.0f) * 0.5f;
+    const double angle = double (fraction) * 1.5707963267948966;
+    left = float (std::cos (angle));
+    right = float (std::sin (angle));
+}
+
+// The distance law: the distance in double to the float speaker position, narrowed to
+// float, then powf (1 / (d + 1), focus) in float.
+float dbapGain (const al::Vec<3, double>& rel, const al::Vec<3, float>& speaker, float focus)
+{
+    const double dx = rel[0] - double (speaker[0]);
+    const double dy = rel[1] - double (speaker[1]);
+    const double dz = rel[2] - double (speaker[2]);
+    const float d = float (std::sqrt (dx * dx + dy * dy + dz * dz));
+    return powf (1.0f / (d + 1.0f), focus);
 }
 } // namespace
 
@@ -135,18 +160,48 @@ TEST (StereoPanner, PanningOffHalvesPerSampleAndCopiesBlocks)
     }
 }
 
-TEST (StereoPanner, BlockFormUsesTheSameGains)
+TEST (StereoPanner, GainsFollowThePanLawExactly)
 {
     al::StereoPanner panner (stereoLayout());
     compileCapturingOutput (panner);
-    Outputs perSample (2, 4), block (2, 4);
+    Outputs out (2, 1);
+
+    float gL, gR;
+    stereoGains (-0.498, gL, gR);
+    EXPECT_EQ (gL, 0.923277259f);
+    EXPECT_EQ (gR, 0.384134173f);
+    performAt (panner, out, -0.498, 1.0f);
+    EXPECT_EQ (out.data[0][0], gL);
+    EXPECT_EQ (out.data[1][0], gR);
+
+    // Near the left end the position's narrowing to float shows in the gains: a pan
+    // angle taken from the double position would differ here.
+    for (double x : { -0.998, -0.75, 0.001, 0.3, 0.999 })
+    {
+        stereoGains (x, gL, gR);
+        performAt (panner, out, x, 0.6f);
+        EXPECT_EQ (out.data[0][0], gL * 0.6f) << x;
+        EXPECT_EQ (out.data[1][0], gR * 0.6f) << x;
+    }
+}
+
+TEST (StereoPanner, BlockFormScalesEachSampleByThePanLawGains)
+{
+    al::StereoPanner panner (stereoLayout());
+    compileCapturingOutput (panner);
+    Outputs block (2, 4);
     float samples[4] = { 0.1f, -0.7f, 0.3f, 1.0f };
-    for (int k = 0; k < 4; ++k)
-        performAt (panner, perSample, 0.37, samples[k], k);
     al::SoundSource src;
-    al::Vec<3, double> rel (0.37, 0.0, 0.0);
+    al::Vec<3, double> rel (-0.998, 0.5, 2.0);
     panner.perform (block.get(), src, rel, 4, samples);
-    EXPECT_EQ (perSample.data, block.data);
+
+    float gL, gR;
+    stereoGains (-0.998, gL, gR);
+    for (int k = 0; k < 4; ++k)
+    {
+        EXPECT_EQ (block.data[0][(std::size_t) k], samples[k] * gL) << k;
+        EXPECT_EQ (block.data[1][(std::size_t) k], samples[k] * gR) << k;
+    }
 }
 
 TEST (StereoPanner, OneSpeakerRefusesToPan)
@@ -216,6 +271,32 @@ TEST (Dbap, DistanceGainsAddIntoOutputs)
     Outputs o2 (2, 1);
     performAt (sharp, o2, 0.0, 1.0f);
     EXPECT_FLOAT_EQ (o2.data[0][0], 0.25f);
+}
+
+TEST (Dbap, GainsFollowTheDistanceLawExactly)
+{
+    const al::Vec<3, double> rel (-0.4, 0.2, -1.5);
+    for (float focus : { 1.0f, 2.0f, 0.5f })
+    {
+        al::Dbap dbap (stereoLayout(), focus);
+        compileCapturingOutput (dbap);
+        Outputs out (2, 1);
+        performAt (dbap, out, rel[0], 1.0f, 0, rel[1], rel[2]);
+        EXPECT_EQ (out.data[0][0], dbapGain (rel, dbap.speakerVecs[0], focus)) << focus;
+        EXPECT_EQ (out.data[1][0], dbapGain (rel, dbap.speakerVecs[1], focus)) << focus;
+    }
+
+    // Squared in float the gain rounds differently from a law taken in double
+    // (0.144806564).
+    const std::pair<float, float> expectedLeft[] = { { 1.0f, 0.380534589f }, { 2.0f, 0.144806579f } };
+    for (const auto& [focus, left] : expectedLeft)
+    {
+        al::Dbap dbap (stereoLayout(), focus);
+        compileCapturingOutput (dbap);
+        Outputs out (2, 1);
+        performAt (dbap, out, rel[0], 1.0f, 0, rel[1], rel[2]);
+        EXPECT_EQ (out.data[0][0], left) << focus;
+    }
 }
 
 TEST (Dbap, PanningOffAddsWholeSamplePerSpeaker)
