@@ -1,3 +1,4 @@
+#include "gam/Accum.h"
 #include "gam/Buzz.h"
 #include "gam/Sine.h"
 
@@ -250,6 +251,216 @@ TEST (Buzz, LeakyIntegrationGivesABoundedSawAndSquare)
     EXPECT_LT (sawPeak, 2.0f);
     EXPECT_GT (squarePeak, 0.05f);
     EXPECT_LT (squarePeak, 2.0f);
+}
+
+// The buzz outputs written out from their definition: phase wrapping, the folded short
+// series in single precision (the odd-harmonics denominator in double), the guard at a
+// vanishing denominator.
+namespace reference
+{
+constexpr float pi = 3.1415927f;
+constexpr float twoPi = 6.2831855f;
+constexpr double piD = 3.141592653589793;
+constexpr double twoPiD = 6.283185307179586;
+
+float wrap (float p)
+{
+    if (p >= pi)
+    {
+        p -= twoPi;
+        if (p >= pi)
+            p = (float) ((double) p - twoPiD * std::trunc (((double) p + piD) / twoPiD));
+    }
+    else if (p < -pi)
+    {
+        p += twoPi;
+        if (p < -pi)
+            p = (float) ((double) p - twoPiD * (std::trunc (((double) p + piD) / twoPiD) - 1.0));
+    }
+    return p;
+}
+
+template <class T>
+T sinSeries7 (T x)
+{
+    const T x2 = x * x;
+    return x * (T (1) + x2 * (T (-1.0 / 6.0) + x2 * (T (1.0 / 120.0) + x2 * T (-1.0 / 5040.0))));
+}
+
+float sinSeries9 (float x)
+{
+    const float x2 = x * x;
+    return x * (1.0f + x2 * (float (-1.0 / 6.0) +
+                             x2 * (float (1.0 / 120.0) + x2 * (float (-1.0 / 5040.0) + x2 * float (1.0 / 362880.0)))));
+}
+
+template <class T>
+T cosSeries8 (T x)
+{
+    const T x2 = x * x;
+    return T (1) + x2 * (T (-0.5) + x2 * (T (1.0 / 24.0) + x2 * (T (-1.0 / 720.0) + x2 * T (1.0 / 40320.0))));
+}
+
+float cosSeries10 (float x)
+{
+    const float x2 = x * x;
+    return 1.0f + x2 * (-0.5f +
+                        x2 * (float (1.0 / 24.0) + x2 * (float (-1.0 / 720.0) + x2 * (float (1.0 / 40320.0) +
+                                                                                      x2 * float (-1.0 / 3628800.0)))));
+}
+
+float sinNear (float h, bool longSeries)
+{
+    const float quarterPi = float (piD / 4.0), halfPi = float (piD / 2.0);
+    if (-quarterPi < h && h < quarterPi)
+        return longSeries ? sinSeries9 (h) : sinSeries7 (h);
+    if (h > 0.0f)
+        return longSeries ? cosSeries10 (h - halfPi) : cosSeries8 (h - halfPi);
+    return longSeries ? -cosSeries10 (h + halfPi) : -cosSeries8 (h + halfPi);
+}
+
+float allHarmonics (float theta, float n, float ampNorm)
+{
+    const float s = sinNear (theta / 2.0f, true);
+    if (std::abs (s) < 0.000001f)
+        return 2.0f * n * ampNorm;
+    const float num = sinNear (wrap (theta * (n + 0.5f)), false);
+    return (num - s) / s * ampNorm;
+}
+
+float oddHarmonics (float theta, float n, float frac)
+{
+    const double half = (double) n / 2.0;
+    const float g = float (2.0 * std::nearbyint (half < 0.0 ? half - 0.499999985 : half + 0.499999985));
+    const float c = (n + frac) - (g - 1.0f);
+
+    double x = (double) theta - piD / 2.0;
+    if (x < -piD)
+        x += twoPiD;
+    else if (x >= piD)
+        x -= twoPiD;
+    double sd;
+    if (-piD / 4.0 < x && x < piD / 4.0)
+        sd = cosSeries8 (x);
+    else if (x > 0.0)
+        sd = -sinSeries7 (x - piD / 2.0);
+    else
+        sd = sinSeries7 (x + piD / 2.0);
+    const float s = (float) sd;
+
+    if (std::abs (s) < 0.000001f)
+        return (-float (piD / 2.0) < theta && theta < float (piD / 2.0)) ? g / (g + c) : -g / (g + c);
+    return sinNear (wrap (g * theta), false) / ((g + c) * s);
+}
+} // namespace reference
+
+TEST (Buzz, OutputsFollowTheirDefinitionSampleForSample)
+{
+    gam::Sync::master().spu (44100.0);
+    for (float hz : { 220.0f, 1234.5f, 3000.0f, 9000.0f })
+    {
+        gam::Saw<> saw (440.0f, 0.0f);
+        gam::Square<> square (440.0f, 0.0f);
+        saw.inc = hz * saw.radPerHz;
+        square.inc = hz * square.radPerHz;
+        saw.harmonicsMax();
+        square.harmonicsMax();
+        for (int i = 0; i < 300; ++i)
+        {
+            const float sawTheta = reference::wrap (saw.phase);
+            const float squareTheta = reference::wrap (square.phase);
+            const float sawExpected = reference::allHarmonics (sawTheta, saw.numHarmonics, saw.ampNorm);
+            const float squareExpected =
+                reference::oddHarmonics (squareTheta, square.numHarmonics, square.harmonicsFrac);
+            ASSERT_EQ (saw(), sawExpected) << hz << " Hz, sample " << i;
+            ASSERT_EQ (square.odd(), squareExpected) << hz << " Hz, sample " << i;
+            ASSERT_EQ (saw.phase, sawTheta + saw.inc);
+            ASSERT_EQ (square.phase, squareTheta + square.inc);
+        }
+    }
+}
+
+TEST (Buzz, SumsAtAVanishingDenominatorTakeTheirLimits)
+{
+    gam::Sync::master().spu (44100.0);
+    gam::Square<> square (220.0f, 0.0f);
+    square.harmonicsMax();
+    for (float theta : { 0.0f, 3.1415925f, -3.1415925f, 5e-7f })
+    {
+        square.phase = theta;
+        EXPECT_EQ (square.odd(),
+                   reference::oddHarmonics (reference::wrap (theta), square.numHarmonics, square.harmonicsFrac))
+            << theta;
+    }
+    gam::Saw<> saw (220.0f, 0.0f);
+    saw.harmonicsMax();
+    for (float theta : { 0.0f, 1e-6f, -1e-6f })
+    {
+        saw.phase = theta;
+        EXPECT_EQ (saw(), 2.0f * saw.numHarmonics * saw.ampNorm) << theta;
+    }
+}
+
+TEST (Oscillators, RetuningToTheSameFrequencyKeepsThePhaseContinuous)
+{
+    gam::Sync::master().spu (44100.0);
+    gam::Sine<> sine (440.0f, 0.0f), sineTwin (440.0f, 0.0f);
+    gam::Saw<> saw (440.0f, 0.0f), sawTwin (440.0f, 0.0f);
+    gam::Square<> square (440.0f, 0.0f), squareTwin (440.0f, 0.0f);
+    auto tune = [] (auto& osc)
+    {
+        osc.inc = 220.0f * osc.radPerHz;
+        osc.harmonicsMax();
+    };
+    sine.inc = sineTwin.inc = 220.0f * sine.radPerHz;
+    for (auto* osc : { &saw, &sawTwin })
+    {
+        tune (*osc);
+        tune (*osc);
+    }
+    for (auto* osc : { &square, &squareTwin })
+    {
+        tune (*osc);
+        tune (*osc);
+    }
+
+    for (int i = 0; i < 137; ++i)
+    {
+        sine();
+        sineTwin();
+        saw();
+        sawTwin();
+        square.odd();
+        squareTwin.odd();
+    }
+
+    const float sinePhase = sine.phase, sawPhase = saw.phase, squarePhase = square.phase;
+    sine.inc = 220.0f * sine.radPerHz;
+    tune (saw);
+    tune (square);
+    EXPECT_EQ (sine.phase, sinePhase);
+    EXPECT_EQ (saw.phase, sawPhase);
+    EXPECT_EQ (square.phase, squarePhase);
+
+    for (int i = 0; i < 300; ++i)
+    {
+        ASSERT_EQ (sine(), sineTwin()) << i;
+        ASSERT_EQ (saw(), sawTwin()) << i;
+        ASSERT_EQ (square.odd(), squareTwin.odd()) << i;
+    }
+
+    gam::Accum<> accum (220.0f, 0.0f), accumTwin (220.0f, 0.0f);
+    for (int i = 0; i < 137; ++i)
+    {
+        accum.nextPhase();
+        accumTwin.nextPhase();
+    }
+    const uint32_t accumPhase = accum.phase;
+    accum.freq = 220.0f;
+    accum.inc = accum.incFor (220.0f);
+    EXPECT_EQ (accum.phase, accumPhase);
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ (accum.nextPhase(), accumTwin.nextPhase()) << i;
 }
 
 TEST (Oscillators, SamplingAndRetuningAllocateNothing)
