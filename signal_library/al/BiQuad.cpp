@@ -453,6 +453,13 @@ __attribute__ ((target ("avx"))) void processStereoAvx (BiQuad* const* ls, BiQua
 
         for (int m = 0; m < Pairs; ++m)
         {
+            const int even = t - 2 * m, odd = t - 2 * m - 1;
+            const bool evenActive = even >= 0 && even < count;
+            const bool oddActive = odd >= 0 && odd < count;
+            // A register whose sections both wait or both have finished has nothing
+            // to do, and what it would leave behind is read by no working section.
+            if (edge && !evenActive && !oddActive)
+                continue;
             __m256d y = _mm256_mul_pd (b0[m], in[m]);
             y = _mm256_add_pd (y, _mm256_mul_pd (b1[m], x1[m]));
             y = _mm256_add_pd (y, _mm256_mul_pd (b2[m], x2[m]));
@@ -462,9 +469,8 @@ __attribute__ ((target ("avx"))) void processStereoAvx (BiQuad* const* ls, BiQua
             out[m] = _mm256_cvtps_pd (narrowed);
             if (edge)
             {
-                const int even = t - 2 * m, odd = t - 2 * m - 1;
-                const int64_t e = (even >= 0 && even < count) ? -1 : 0;
-                const int64_t o = (odd >= 0 && odd < count) ? -1 : 0;
+                const int64_t e = evenActive ? -1 : 0;
+                const int64_t o = oddActive ? -1 : 0;
                 const __m256d active = _mm256_castsi256_pd (_mm256_set_epi64x (o, o, e, e));
                 x2[m] = _mm256_blendv_pd (x2[m], x1[m], active);
                 x1[m] = _mm256_blendv_pd (x1[m], in[m], active);
