@@ -1,4 +1,5 @@
 #include "AllocationCounter.h"
+#include "QuorvelConversions.h"
 #include "SpatialAgent.h"
 #include "Tausworthe.h"
 
@@ -153,6 +154,24 @@ TEST (AgentSignal, IntegratorsKeepTheirStateWhileAnotherSourcePlays)
     EXPECT_EQ (newest (*agent), (float) (1.0 * (1.0 * ((double) integrator * 0.9))));
 }
 
+TEST (AgentSignal, SquareLeakilyIntegratesTheOddHarmonicsBuzz)
+{
+    auto agent = makeStillAgent (2);
+    gam::Square<float, gam::Synced> reference (440.0f, 0.0f);
+    reference.inc = 220.0f * reference.radPerHz;
+    reference.harmonicsMax();
+
+    float integrator = 0.0f;
+    for (int i = 0; i < 500; ++i)
+    {
+        agent->onProcessSample (0);
+        integrator = (float) ((double) (integrator * 0.997f) + (double) (reference.odd() * 0.125f));
+        ASSERT_EQ (agent->square.integrator, integrator) << i;
+        ASSERT_EQ (newest (*agent), (float) (1.0 * (1.0 * ((double) integrator * 0.9)))) << i;
+    }
+    EXPECT_GT (std::abs (integrator), 0.05f);
+}
+
 TEST (AgentSignal, NoiseContinuesOneProcessWideSequence)
 {
     auto first = makeStillAgent (4);
@@ -272,6 +291,36 @@ TEST (AgentSignal, NewFrequencyTakesEffectAtTheNextSample)
     agent->onProcessSample (0);
     EXPECT_EQ (agent->currentFreq, 500.0);
     EXPECT_EQ (agent->shownFrequency(), 500.0);
+}
+
+TEST (AgentSignal, DopplerHistoryUsesTheFrequencyOfThePreviousSample)
+{
+    auto agent = makeAgent();
+    agent->motionType = agent->requestedMotionType = 0;
+    agent->velocity = al::Vec3d (34.0, 0.0, 0.0);
+    agent->lowerBound = agent->lowerBoundTarget = al::Vec3d (5.0, 5.0, 5.0);
+    agent->upperBound = agent->upperBoundTarget = al::Vec3d (5.0, 5.0, 5.0);
+    agent->dopplerType = al::DOPPLER_VELOCITY;
+    agent->pos = al::Vec3d (2.0, 0.0, 0.0);
+    agent->direction[0] = -1.0;
+    agent->onProcessSample (0);
+    agent->onProcessSample (0);
+
+    // The deviation relative to the carrier is the same for any carrier but for
+    // rounding, so the two frequencies are told apart by their last bits.
+    auto deviation = [&] (double hz)
+    {
+        const float w = agent->velocityHistory.newestValue();
+        return (float) ((double) depth_from_vel_carrier (kDopplerPhysical, w, (float) hz) / hz);
+    };
+
+    agent->setOscFreq (500.0);
+    agent->onProcessSample (0);
+    EXPECT_EQ (agent->modulatorHistory.newestValue(), deviation (220.0));
+    EXPECT_EQ (agent->currentFreq, 500.0);
+    agent->onProcessSample (0);
+    EXPECT_EQ (agent->modulatorHistory.newestValue(), deviation (500.0));
+    ASSERT_NE (deviation (220.0), deviation (500.0)) << "pick a speed whose deviations round apart";
 }
 
 TEST (AgentSignal, ProcessingASampleAllocatesNothing)
