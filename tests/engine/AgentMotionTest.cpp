@@ -1,3 +1,4 @@
+#include "QuorvelConversions.h"
 #include "SpatialAgent.h"
 
 #include <gtest/gtest.h>
@@ -295,6 +296,32 @@ TEST (AgentMotionHistories, RecordedPerSample)
     agent->onProcessSample (0);
     EXPECT_EQ (agent->attenuationHistory.newestValue(), 1.0f);
     EXPECT_EQ (agent->trailAlpha.newestValue(), 1.0f);
+}
+
+TEST (AgentMotionHistories, VelocityCorrectedDelayRecordsThePhysicalDeviation)
+{
+    auto agent = makeMovingAgent (0, al::Vec3d (34.0, 0.0, 0.0), al::Vec3d (5.0, 5.0, 5.0), al::Vec3d (5.0, 5.0, 5.0));
+    agent->dopplerType = al::DOPPLER_VELOCITY;
+    agent->pos = al::Vec3d (2.0, 0.0, 0.0);
+    agent->direction[0] = -1.0;
+    agent->onProcessSample (0);
+    agent->onProcessSample (0);
+
+    // Approaching at 34 m/s: 340 / (340 - 34) - 1 = 1/9.
+    const float approach = agent->velocityHistory.newestValue();
+    EXPECT_EQ (agent->modulatorHistory.newestValue(),
+               (float) ((double) depth_from_vel_carrier (kDopplerPhysical, approach, 220.0f) / 220.0));
+    EXPECT_NEAR (agent->modulatorHistory.newestValue(), 1.0f / 9.0f, 1e-5f);
+
+    // Turned away: the first sample still compares the distances of the approach,
+    // the next one records the recession, 340 / (340 + 34) - 1 = -1/11.
+    agent->direction[0] = 1.0;
+    agent->onProcessSample (0);
+    agent->onProcessSample (0);
+    const float recession = -agent->velocityHistory.newestValue();
+    EXPECT_EQ (agent->modulatorHistory.newestValue(),
+               (float) ((double) depth_from_vel_carrier (kDopplerPhysical, recession, 220.0f) / 220.0));
+    EXPECT_NEAR (agent->modulatorHistory.newestValue(), -1.0f / 11.0f, 1e-5f);
 }
 
 TEST (AgentMotionHistories, MotionlessAgentRecordsNoDopplerDeviation)
