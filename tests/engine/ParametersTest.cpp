@@ -16,28 +16,30 @@ struct Expected
     const char* name;
     float defaultValue;
     int steps;
+    // Only the continuous parameters carry a unit.
+    const char* unitLabel = nullptr;
 };
 
 const Expected table[30] = {
-    { "gain", 0.5f, continuous },
-    { "trail", 0.1f, continuous },
-    { "carrier", 0.5f, continuous },
-    { "ratio_x", 0.5f, continuous },
-    { "ratio_y", 0.52f, continuous },
-    { "ratio_z", 0.5f, continuous },
-    { "vel_x", 0.0294f, continuous },
-    { "vel_y", 0.0f, continuous },
-    { "vel_z", 0.0f, continuous },
-    { "bnd_x1", 0.4f, continuous },
-    { "bnd_x2", 0.4f, continuous },
-    { "bnd_y1", 0.0f, continuous },
-    { "bnd_y2", 0.0f, continuous },
-    { "bnd_z1", 0.0f, continuous },
-    { "bnd_z2", 0.0f, continuous },
-    { "attack", 0.1f, continuous },
-    { "decay", 0.1f, continuous },
-    { "sustain", 0.8f, continuous },
-    { "release", 0.5f, continuous },
+    { "gain", 0.5f, continuous, "%" },
+    { "trail", 0.1f, continuous, "sec" },
+    { "carrier", 0.5f, continuous, "hz" },
+    { "ratio_x", 0.5f, continuous, "" },
+    { "ratio_y", 0.52f, continuous, "" },
+    { "ratio_z", 0.5f, continuous, "" },
+    { "vel_x", 0.0294f, continuous, "%m/s" },
+    { "vel_y", 0.0f, continuous, "m/s" },
+    { "vel_z", 0.0f, continuous, "m/s" },
+    { "bnd_x1", 0.4f, continuous, "m" },
+    { "bnd_x2", 0.4f, continuous, "m" },
+    { "bnd_y1", 0.0f, continuous, "m" },
+    { "bnd_y2", 0.0f, continuous, "m" },
+    { "bnd_z1", 0.0f, continuous, "m" },
+    { "bnd_z2", 0.0f, continuous, "m" },
+    { "attack", 0.1f, continuous, "sec" },
+    { "decay", 0.1f, continuous, "sec" },
+    { "sustain", 0.8f, continuous, "%" },
+    { "release", 0.5f, continuous, "sec" },
     { "ADSR", 0.0f, 2 },
     { "symm_x", 0.0f, 2 },
     { "symm_y", 0.0f, 2 },
@@ -71,6 +73,10 @@ TEST (ParameterTable, NamesDefaultsAndStepsInIndexOrder)
         EXPECT_EQ (p.getParameterDefaultValue (i), table[i].defaultValue);
         EXPECT_EQ (p.getParameterNumSteps (i), table[i].steps);
         EXPECT_EQ (p.parameters[i]->toNormalised == nullptr, i >= 19);
+        if (table[i].unitLabel != nullptr)
+        {
+            EXPECT_EQ (p.parameters[i]->unitLabel, juce::String (table[i].unitLabel));
+        }
         // No unit label reaches a host.
         EXPECT_TRUE (p.getParameterLabel (i).isEmpty());
     }
