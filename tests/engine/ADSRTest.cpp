@@ -199,11 +199,18 @@ TEST (ADSRTrigger, ContinuesFromTheCurrentLevel)
     env.release();
     for (int i = 0; i < 10; ++i)
         env.nextSample();
-    const float level = env.value; // 0.5 x (1 - 9/50)
+    // Release point 9 of 50 from the sustain level: 0.5 x (1 - 9/50) = 0.41.
+    const float level = env.value;
+    EXPECT_EQ (level, 0.41f);
+
+    // The attack rises 0, 0.1 .. 0.9 and the decay falls from 1 to 0.525: attack
+    // point 4 (0.4) lies nearest.
     env.trigger();
+    EXPECT_EQ (env.attackDecayIndex, 4);
     const float next = env.nextSample();
+    EXPECT_EQ (next, 0.4f);
     EXPECT_NEAR (next, level, 0.05f) << "no jump back to silence";
-    EXPECT_EQ (env.attackDecayIndex, 5) << "the first of the nearest points, on the attack";
+    EXPECT_EQ (env.attackDecayIndex, 5);
 }
 
 TEST (ADSRTrigger, DuringSustainPicksTheNearestPointFirstOfEquals)
