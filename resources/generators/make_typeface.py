@@ -1,9 +1,11 @@
 #!/usr/bin/python3
-"""Builds the "NewMedia" typeface resource from DejaVu Sans (Debian: fonts-dejavu-core).
+"""Builds the "NewMedia" typeface resource from DejaVu Sans Condensed (Debian: fonts-dejavu-extra).
 
 The result is the framework's serialised custom-typeface format, deflated into a
-zlib stream, written to DizEreviRazu.h/.cpp. Glyphs are stretched horizontally
-into a wide display face whose capital W advances 1.313 of the font height.
+zlib stream, written to DizEreviRazu.h/.cpp. Glyphs keep their own proportions, so
+the editor's short names fit their 60-pixel labels at 15 pixels; only the capital W
+is widened, to an advance of 1.313 of the font height, which makes it the widest
+glyph of the face.
 """
 
 import struct
@@ -14,7 +16,7 @@ from fontTools.ttLib import TTFont
 
 import cppdata
 
-SOURCE_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
+SOURCE_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf"
 NAME = "NewMedia"
 ASCENT_BITS = 0x3F4CCD00
 DEFAULT_CHARACTER = 32
@@ -181,8 +183,8 @@ def main():
     metrics = font["hmtx"]
 
     units_per_height = font["hhea"].ascent / f32(struct.unpack(">f", ASCENT_BITS.to_bytes(4, "big"))[0])
-    stretch = W_ADVANCE / (metrics[cmap[ord("W")]][0] / units_per_height)
-    sx, sy = stretch / units_per_height, 1.0 / units_per_height
+    sx = sy = 1.0 / units_per_height
+    w_stretch = W_ADVANCE / (metrics[cmap[ord("W")]][0] * sx)
 
     glyphs = {}
     for code in range(1, 256):
@@ -192,10 +194,11 @@ def main():
         elif code < 32 or (127 <= code < 160 and code != 133) or code == 173:
             glyphs[code] = [0.0, []]
         else:
-            advance = metrics[cmap[source]][0] * sx
+            glyph_sx = sx * w_stretch if code == ord("W") else sx
+            advance = metrics[cmap[source]][0] * glyph_sx
             commands = []
             if code not in EMPTY:
-                pen = OutlinePen(glyph_set, sx, sy)
+                pen = OutlinePen(glyph_set, glyph_sx, sy)
                 glyph_set[cmap[source]].draw(pen)
                 commands = pen.commands
             if code == ord("W"):
