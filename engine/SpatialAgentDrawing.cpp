@@ -74,8 +74,8 @@ void Agent::drawHistory (const FloatHistory& history)
 {
     glEnable (GL_BLEND);
     glBlendFunc (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable (GL_LINE_SMOOTH);
-    glHint (GL_LINE_SMOOTH_HINT, GL_NICEST);
+    // Smoothed lines lose their sub-pixel segments on Mesa, and a long history has nothing else.
+    glDisable (GL_LINE_SMOOTH);
     glLineWidth (2.0f);
 
     const auto s = history.snapshot();

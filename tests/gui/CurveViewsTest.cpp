@@ -1,5 +1,8 @@
 #include "EditorFixture.h"
 
+#include <cmath>
+#include <vector>
+
 namespace
 {
 bool dark (juce::Colour c)
@@ -11,6 +14,51 @@ bool midGrey (juce::Colour c)
 {
     return c.getRed() > 60 && c.getRed() < 200 && std::abs (c.getRed() - c.getBlue()) < 10 &&
            std::abs (c.getRed() - c.getGreen()) < 10;
+}
+
+// Fills a history with n values so that the i-th newest is value (i), oldest first.
+void fillHistory (FloatHistory& history, int n, const std::function<float (int)>& value)
+{
+    for (int i = n - 1; i >= 0; --i)
+        history.push (value (i));
+}
+
+// The image row at which a point of the view's normalised height y is drawn.
+float rowOf (float y)
+{
+    return (1.0f - y) * 200.0f;
+}
+
+// The normalised x of the centre of an image column of a 400-pixel view.
+float xOfColumn (int column)
+{
+    return ((float) column + 0.5f) / 200.0f - 1.0f;
+}
+
+// The rows of a column that are dark, apart from the frame and the zero line.
+std::vector<int> darkRowsOf (const juce::Image& image, int column)
+{
+    std::vector<int> rows;
+    for (int y = 2; y < 398; ++y)
+        if ((y < 197 || y > 203) && dark (image.getPixelAt (column, y)))
+            rows.push_back (y);
+    return rows;
+}
+
+// True when the column's dark pixels (frame and zero line aside) are all within
+// three rows of the expected one, and there is at least one.
+bool curveCrossesColumnAt (const juce::Image& image, int column, float expectedRow)
+{
+    // Where the curve crosses the zero line it is not told apart from it.
+    if (std::abs (expectedRow - 200.0f) < 8.0f)
+        return true;
+    const auto rows = darkRowsOf (image, column);
+    if (rows.empty())
+        return false;
+    for (int y : rows)
+        if (std::abs ((float) y + 0.5f - expectedRow) > 3.0f)
+            return false;
+    return true;
 }
 } // namespace
 
@@ -117,9 +165,7 @@ TEST_F (CurveView, EmptyHistoryShowsFrameAndZeroLineOnly)
         guitest::countPixels (image, { 5, 205, 390, 190 }, [] (juce::Colour c) { return !guitest::isWhite (c); }), 0);
 }
 
-// Short histories: smoothed lines made of segments much shorter than a pixel leave
-// no fragments with the software rasteriser, so the plots are checked where each
-// sample spans a pixel or more.
+// A few hundred samples of audio: each sample spans a pixel or more.
 TEST_F (CurveView, AttenuationCurveStandsAboveTheZeroLineAndFollowsTheZoom)
 {
     renderBlocks (1, 256);
@@ -143,6 +189,81 @@ TEST_F (CurveView, SpeedAndDopplerCurvesAreDrawn)
 
     const auto doppler = capture (curves->dopplerCurve, "curve_doppler");
     EXPECT_TRUE (doppler.isValid());
+}
+
+// Each view plots its own ring with the newest value at the left edge (x = -1), the
+// oldest at x = 1 - 2/n and the height 0.9 of the value. The three rings hold ramps
+// of different directions and lengths, so a mixed-up ring, a reversed direction, a
+// different height factor or a last point at x = 1 shows.
+TEST_F (CurveView, NewestValueAtTheLeftEdgeOldestAtOneMinusTwoOverNAndHeightNineTenths)
+{
+    auto& agent = processor->agents[0];
+    struct Case
+    {
+        QuorvelGLCurveComponent* view;
+        FloatHistory* history;
+        int n;
+        float sign;
+        const char* name;
+    };
+    const Case cases[] = {
+        { &curves->velCurve, &agent.velocityHistory, 20, 1.0f, "curve_ramp_vel" },
+        { &curves->dopplerCurve, &agent.modulatorHistory, 25, -1.0f, "curve_ramp_doppler" },
+        { &curves->attenCurve, &agent.attenuationHistory, 40, 1.0f, "curve_ramp_atten" },
+    };
+
+    for (const auto& c : cases)
+    {
+        const int n = c.n;
+        const float sign = c.sign;
+        ASSERT_EQ (c.history->fillCount(), 0) << c.name;
+        fillHistory (*c.history, n, [=] (int i) { return sign * (1.0f - 2.0f * (float) i / (float) n); });
+        ASSERT_EQ (c.history->fillCount(), n) << c.name;
+    }
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        const auto image = capture (*c.view, c.name);
+        ASSERT_TRUE (image.isValid());
+
+        // Value at x: the i-th newest sits at x = 2i/n - 1 with value sign (1 - 2i/n),
+        // so the plot is the line y = -0.9 sign x up to its oldest point.
+        const float lastX = 1.0f - 2.0f / (float) c.n;
+        for (int column = 4; column < 390; column += 3)
+        {
+            const float x = xOfColumn (column);
+            if (x > lastX - 0.02f)
+                break;
+            EXPECT_TRUE (curveCrossesColumnAt (image, column, rowOf (-0.9f * c.sign * x)))
+                << "column " << column << ", expected row " << rowOf (-0.9f * c.sign * x);
+        }
+
+        // The newest value (height 0.9 at x = -1) reaches the left edge.
+        EXPECT_TRUE (curveCrossesColumnAt (image, 2, rowOf (-0.9f * c.sign * xOfColumn (2))));
+
+        // Right of the oldest point nothing is drawn.
+        const int firstEmptyColumn = (int) std::ceil ((lastX + 1.0f) * 200.0f) + 2;
+        for (int column = firstEmptyColumn; column < 397; ++column)
+            EXPECT_TRUE (darkRowsOf (image, column).empty()) << "column " << column;
+    }
+}
+
+// A history of many values per pixel column: the plot is still a continuous curve.
+TEST_F (CurveView, LongHistoryIsDrawnAlongItsWholeLength)
+{
+    auto& history = processor->agents[0].attenuationHistory;
+    const int n = 60000;
+    fillHistory (history, n, [=] (int i) { return 1.0f - 2.0f * (float) i / (float) n; });
+    ASSERT_EQ (history.fillCount(), n);
+
+    const auto image = capture (curves->attenCurve, "curve_long");
+    ASSERT_TRUE (image.isValid());
+    for (int column = 3; column < 396; column += 3)
+    {
+        const float x = xOfColumn (column);
+        EXPECT_TRUE (curveCrossesColumnAt (image, column, rowOf (-0.9f * x))) << "column " << column;
+    }
 }
 
 TEST_F (CurveView, ScreenshotWritesExactlyThreeFiles)
