@@ -1,5 +1,7 @@
 #include "EditorFixture.h"
 
+#include <vector>
+
 namespace
 {
 const int rowTops[19] = { 2, 40, 78, 116, 141, 166, 204, 229, 254, 319, 344, 369, 394, 419, 444, 509, 534, 559, 584 };
@@ -127,6 +129,32 @@ TEST_F (EditorLayout, NamesAndAxisColours)
     EXPECT_EQ (e.paramToggles[2]->findColour (juce::ToggleButton::textColourId), juce::Colours::turquoise);
     EXPECT_EQ (e.paramToggles[3]->findColour (juce::ToggleButton::textColourId), juce::Colours::violet);
     EXPECT_NE (nameColour (e, 0), juce::Colours::orange);
+}
+
+// A label draws its text inside its border; text wider than that is squeezed or
+// cut short with an ellipsis.
+TEST_F (EditorLayout, EveryRowNameAndCaptionFitsItsLabel)
+{
+    openEditor();
+    auto& e = *editor;
+
+    std::vector<juce::Label*> labels;
+    for (auto* row : e.paramSliders)
+        labels.push_back (&row->nameLabel);
+    for (auto* caption : e.comboLabels)
+        if (caption->getParentComponent() == &e)
+            labels.push_back (caption);
+    ASSERT_EQ (labels.size(), 25u);
+
+    for (auto* label : labels)
+    {
+        auto& look = label->getLookAndFeel();
+        const auto font = look.getLabelFont (*label);
+        EXPECT_EQ (font.getTypefaceName(), "NewMedia");
+        const auto textArea = look.getLabelBorderSize (*label).subtractedFrom (label->getLocalBounds());
+        EXPECT_LE (font.getStringWidthFloat (label->getText()), (float) textArea.getWidth())
+            << label->getText() << " at " << font.getHeight() << " px";
+    }
 }
 
 TEST_F (EditorLayout, ADifferentSizeMovesTheColumnsAndTheView)
@@ -297,14 +325,39 @@ TEST_F (EditorBinding, RefreshLeavesAFocusedFieldAndHeldSliderAlone)
     e.checkAndUpdateInput (e.valueInputs[3], "changed");
     EXPECT_EQ (e.valueInputs[3]->getText(), "changed");
 
-    e.valueInputs[3]->grabKeyboardFocus();
-    guitest::pump (50);
+    // The window manager-less display hands the focus over asynchronously.
+    ASSERT_TRUE (guitest::pumpUntil (
+        [&]
+        {
+            if (!e.valueInputs[3]->hasKeyboardFocus (true))
+                e.valueInputs[3]->grabKeyboardFocus();
+            return e.valueInputs[3]->hasKeyboardFocus (true);
+        }));
+    e.checkAndUpdateInput (e.valueInputs[3], "refreshed");
+    EXPECT_EQ (e.valueInputs[3]->getText(), "changed");
 
-    if (e.valueInputs[3]->hasKeyboardFocus (true))
-    {
-        e.checkAndUpdateInput (e.valueInputs[3], "refreshed");
-        EXPECT_EQ (e.valueInputs[3]->getText(), "changed");
-    }
+    // The mouse button goes down on row 4's slider through the window's own peer,
+    // as a real press would, and stays down while the refresh runs.
+    auto& slider = e.paramSliders[4]->slider;
+    auto* peer = e.getPeer();
+    ASSERT_NE (peer, nullptr);
+    const auto inPeer = e.getLocalPoint (&slider, juce::Point<int> (150, 10)).toFloat();
+    const auto mouse = juce::MouseInputSource::InputSourceType::mouse;
+    const auto noPressure = juce::MouseInputSource::defaultPressure;
+    const auto noOrientation = juce::MouseInputSource::defaultOrientation;
+    peer->handleMouseEvent (mouse, inPeer, {}, noPressure, noOrientation, juce::Time::currentTimeMillis());
+    peer->handleMouseEvent (mouse, inPeer, juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier), noPressure,
+                            noOrientation, juce::Time::currentTimeMillis());
+    ASSERT_TRUE (slider.isMouseButtonDown());
+    const double held = slider.getValue();
+
+    EXPECT_FALSE (e.checkAndUpdateSlider (&slider, held < 0.5 ? 0.9f : 0.1f));
+    EXPECT_EQ (slider.getValue(), held);
+
+    peer->handleMouseEvent (mouse, inPeer, {}, noPressure, noOrientation, juce::Time::currentTimeMillis());
+    ASSERT_FALSE (slider.isMouseButtonDown());
+    EXPECT_TRUE (e.checkAndUpdateSlider (&slider, held < 0.5 ? 0.9f : 0.1f));
+    EXPECT_NEAR (slider.getValue(), held < 0.5 ? 0.9 : 0.1, 1e-6);
 }
 
 TEST_F (EditorBinding, BoxValueWithoutAnItemIsNeitherShownNorWrittenBack)
@@ -535,6 +588,31 @@ TEST_F (EditorViewControls, CurvesButtonShowsAndHidesTheModulatorWindow)
 
     e.buttonClicked (e.curvesButton.get());
     EXPECT_FALSE (e.modulatorWindow->isOnDesktop());
+}
+
+TEST_F (EditorViewControls, ClosingWithTheCurvesOpenTakesTheModulatorWindowAlong)
+{
+    const int peersBefore = juce::ComponentPeer::getNumPeers();
+    openEditor();
+    auto& e = *editor;
+
+    e.buttonClicked (e.curvesButton.get());
+    ASSERT_TRUE (e.modulatorWindow->isOnDesktop());
+    EXPECT_EQ (e.modulatorWindow->getWidth(), 800);
+    EXPECT_EQ (e.modulatorWindow->getHeight(), 800);
+    EXPECT_EQ (e.curveComponent.getBounds(), juce::Rectangle<int> (0, 0, 800, 800));
+    EXPECT_EQ (juce::ComponentPeer::getNumPeers(), peersBefore + 2);
+
+    // Audio and the 33 ms repaints keep the three views drawing up to the close.
+    for (int i = 0; i < 10; ++i)
+    {
+        renderBlocks (4);
+        guitest::pump (40);
+    }
+
+    editor.reset();
+    guitest::pump (100);
+    EXPECT_EQ (juce::ComponentPeer::getNumPeers(), peersBefore);
 }
 
 TEST_F (EditorViewControls, PresetNameReachesTheView)
