@@ -6,6 +6,7 @@
 #include "gam/Sync.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 namespace
@@ -133,7 +134,15 @@ void QuorvelV2AudioProcessor::prepareToPlay (double newSampleRate, int samplesPe
         filter4x[c]->setSampleRate (newSampleRate);
     }
     gam::Sync::master().spu (newSampleRate);
+    auto& envelope = agents[0].adsr;
+    const float envelopeRate = envelope.sampleRate;
     agents[0].setSampleRate ((float) newSampleRate);
+    // The derivation rebuilds the envelope only for a stage whose time changed; its
+    // tables count samples, so a new rate needs them built again or every stage would
+    // keep the length it had at the old rate.
+    if (envelope.sampleRate != envelopeRate)
+        envelope.setEnvelope (envelope.attackTime, envelope.decayTime, envelope.sustainLevel, envelope.releaseTime,
+                              envelope.curve);
     updateProcessorParameters();
 }
 
@@ -177,6 +186,9 @@ void QuorvelV2AudioProcessor::renderPiece (juce::AudioSampleBuffer& buffer, int 
 // still taken once, at the start of the whole block.
 void QuorvelV2AudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer& midi)
 {
+    // The filters' recursions decay through the denormal range after every sound;
+    // there each operation costs many times its usual time.
+    juce::ScopedNoDenormals noDenormals;
     listenerSwitch.adopt();
 
     const int n = buffer.getNumSamples();
@@ -205,16 +217,70 @@ void QuorvelV2AudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juc
         // The two channels' filters together: the same samples as one after another.
         al::processStereoChains (chains[0], chains[1], chainLength, buffer.getWritePointer (0),
                                  buffer.getWritePointer (1), n);
-        return;
     }
-    for (int c = 0; c < filtered; ++c)
+    else
+    {
+        for (int c = 0; c < filtered; ++c)
+        {
+            float* samples = buffer.getWritePointer (c);
+            if (filterType == 1)
+                filter1x[c]->processBuffer (samples, n);
+            else if (filterType == 0)
+                filter4x[c]->processBuffer (samples, n);
+            filter8x[c]->processBuffer (samples, n);
+        }
+    }
+
+    if (!filtersFinite())
+        recoverFilters (buffer, filtered, n);
+}
+
+namespace
+{
+bool stateFinite (const al::BiQuad& b)
+{
+    return std::isfinite (b.x1 + b.x2 + b.y1 + b.y2);
+}
+
+void clearState (al::BiQuad& b)
+{
+    b.x1 = b.x2 = b.y1 = b.y2 = 0.0;
+}
+} // namespace
+
+bool QuorvelV2AudioProcessor::filtersFinite() const
+{
+    for (int c = 0; c < 2; ++c)
+    {
+        if (!stateFinite (*filter1x[c]))
+            return false;
+        for (const auto* cascade : { filter4x[c].get(), filter8x[c].get() })
+            for (int s = 0; s < cascade->numStages; ++s)
+                if (!stateFinite (cascade->stages[s]))
+                    return false;
+    }
+    return true;
+}
+
+// A sample that is not a number, or a sum that overflowed (a gain or an input far
+// beyond any sound), would stay in a filter's recursion for good and silence the
+// plug-in until it is loaded again. Such samples leave as silence and the filters
+// start again from rest.
+void QuorvelV2AudioProcessor::recoverFilters (juce::AudioSampleBuffer& buffer, int channels, int n)
+{
+    for (int c = 0; c < 2; ++c)
+    {
+        clearState (*filter1x[c]);
+        for (auto* cascade : { filter4x[c].get(), filter8x[c].get() })
+            for (int s = 0; s < cascade->numStages; ++s)
+                clearState (cascade->stages[s]);
+    }
+    for (int c = 0; c < channels; ++c)
     {
         float* samples = buffer.getWritePointer (c);
-        if (filterType == 1)
-            filter1x[c]->processBuffer (samples, n);
-        else if (filterType == 0)
-            filter4x[c]->processBuffer (samples, n);
-        filter8x[c]->processBuffer (samples, n);
+        for (int i = 0; i < n; ++i)
+            if (!std::isfinite (samples[i]))
+                samples[i] = 0.0f;
     }
 }
 
@@ -256,14 +322,15 @@ int choiceIndex (float value)
     return (int) value;
 }
 
-// Trail points for a trail of the given seconds: one per sample, plus one. Held to
-// what an int can count; a negative or undefined length asks for the single point.
+// Trail points for a trail of the given seconds: one per sample, plus one. A negative
+// or undefined length asks for the single point.
 int trailPoints (float seconds, double rate)
 {
     const double points = (double) seconds * rate + 1.0;
     if (!(points >= 1.0))
         return 1;
-    return points < 2147483647.0 ? (int) points : 2147483647;
+    return points < (double) QuorvelV2AudioProcessor::maxTrailPoints ? (int) points
+                                                                     : QuorvelV2AudioProcessor::maxTrailPoints;
 }
 } // namespace
 

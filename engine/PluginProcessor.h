@@ -125,12 +125,18 @@ public:
     // are also kept within the size the scene was prepared for.
     static constexpr int maxPieceSamples = Agent::inputFrames;
 
+    // The longest trail the view keeps: ten seconds at 192000 Hz. The view allocates
+    // the points; a length typed beyond any sense must not ask for gigabytes.
+    static constexpr int maxTrailPoints = 1920001;
+
 private:
     ZKParameter* parameterAt (int index) const;
     float scaled (int index) const { return parameters.getUnchecked (index)->scaledValue.load(); }
     float normalised (int index) const { return parameters.getUnchecked (index)->normalisedValue.load(); }
     void renderPiece (juce::AudioSampleBuffer& buffer, int start, int length, bool inputAlreadyStored);
     void storeInput (const juce::AudioSampleBuffer& buffer, int start, int length);
+    bool filtersFinite() const;
+    void recoverFilters (juce::AudioSampleBuffer& buffer, int channels, int n);
 
     // The sections that each channel's filters run in a block, in order, for the
     // current choice; their number, or -1 when they do not fit or the channels differ.

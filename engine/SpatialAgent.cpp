@@ -109,6 +109,10 @@ void Agent::setSampleRate (float rate)
 
 void Agent::setOscFreq (double hz)
 {
+    // An oscillator's phase that once takes NaN or infinity keeps it for good; a
+    // frequency that is no number leaves the oscillators as they are.
+    if (!std::isfinite ((float) hz))
+        return;
     targetFreq = hz;
     const float f = (float) hz;
     sine.inc = f * sine.radPerHz;
@@ -141,7 +145,10 @@ void Agent::onProcessSample (int frame)
     const float s = sourceSample (frame);
     const float e = adsr.nextSample();
     envValue.store (e, std::memory_order_relaxed);
-    delayLine.next() = (float) ((double) e * ((double) gain * ((double) s * 0.9)));
+    const float out = (float) ((double) e * ((double) gain * ((double) s * 0.9)));
+    // The delay line is read back for as long as it is; a sample that is no number
+    // (a gain, level or input beyond any sound) is written as silence instead.
+    delayLine.next() = std::isfinite (out) ? out : 0.0f;
     publishShownValues();
 }
 
@@ -241,7 +248,11 @@ void Agent::onUpdateNav()
         for (int a = 0; a < 3; ++a)
         {
             const float window = (float) (velocity[a] / 10000.0);
-            if (std::abs (pos[a] - center[a]) <= (double) window)
+            // Extents that are no number or farther than anything audible would never
+            // turn the agent back to its centre, where new ones are taken; they give
+            // way at once.
+            if (std::abs (pos[a] - center[a]) <= (double) window || !(lowerBound[a] <= lostDistance) ||
+                !(upperBound[a] <= lostDistance))
             {
                 lowerBound[a] = lowerBoundTarget[a];
                 upperBound[a] = upperBoundTarget[a];
@@ -254,6 +265,24 @@ void Agent::onUpdateNav()
     if (targetCenter.tryLoad (requested) &&
         !(requested[0] == center[0] && requested[1] == center[1] && requested[2] == center[2]))
         center = al::Vec3d (requested[0], requested[1], requested[2]);
+
+    // A speed far beyond sound can throw the agent so far that at a sane speed it
+    // would take hours to come back, silent all the while: an agent farther outside
+    // its extents than this sample's step and the lost distance goes back to its
+    // centre. No step within the parameters' ranges gets there.
+    for (int a = 0; a < 3; ++a)
+    {
+        double reach = 0.0;
+        for (double extent : { lowerBound[a], upperBound[a], lowerBoundTarget[a], upperBoundTarget[a] })
+            if (extent > reach)
+                reach = extent;
+        if (!(std::abs (pos[a] - center[a]) <= reach + std::abs (st[a]) + lostDistance))
+        {
+            pos = center;
+            phase = al::Vec3d();
+            break;
+        }
+    }
 
     if (requestedMotionType != motionType)
     {

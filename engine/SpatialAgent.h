@@ -30,6 +30,9 @@ public:
     static constexpr int inputChannels = 8;
     static constexpr int inputFrames = 4096;
     static constexpr int historySize = 100000;
+    // Farther than the delay line carries sound at any rate the engine takes
+    // (100000 samples at 8000 Hz are 4250 m).
+    static constexpr double lostDistance = 5000.0;
 
     Agent();
     ~Agent() override;

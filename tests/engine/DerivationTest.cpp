@@ -83,7 +83,7 @@ TEST (Derivation, TrailRequestsOnePointPerSamplePlusOne)
     EXPECT_EQ (p.agents[0].trailLength.load(), 1);
     p.setScaledParameter (kParamTrail, 1.0e30f);
     derive (p);
-    EXPECT_EQ (p.agents[0].trailLength.load(), std::numeric_limits<int>::max());
+    EXPECT_EQ (p.agents[0].trailLength.load(), QuorvelV2AudioProcessor::maxTrailPoints);
 }
 
 TEST (RatioLockOff, RatiosFollowSpeedAndBounds)
