@@ -3,6 +3,7 @@
 #include <cmath>
 #include <locale>
 #include <sstream>
+#include <string>
 
 namespace
 {
@@ -25,6 +26,99 @@ bool isStateElement (const juce::XmlElement& xml)
     return xml.getTagName().equalsIgnoreCase (stateTagName);
 }
 
+// Well-formed UTF-8 as the standard defines it, up to the first zero byte; every byte
+// outside a well-formed sequence becomes U+FFFD. The framework's XML reader steps
+// forwards and backwards through text by different rules, so a stray continuation
+// byte in a damaged state or preset can send it round the same few bytes for ever.
+std::string wellFormedUtf8 (const char* text, size_t size, bool& changed)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*> (text);
+    std::string out;
+    out.reserve (size);
+    changed = false;
+    size_t i = 0;
+    while (i < size && bytes[i] != 0)
+    {
+        const unsigned char b = bytes[i];
+        size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (b < 0x80)
+            length = 1;
+        else if (b >= 0xC2 && b <= 0xDF)
+            length = 2;
+        else if (b >= 0xE0 && b <= 0xEF)
+        {
+            length = 3;
+            low = b == 0xE0 ? 0xA0 : 0x80;
+            high = b == 0xED ? 0x9F : 0xBF;
+        }
+        else if (b >= 0xF0 && b <= 0xF4)
+        {
+            length = 4;
+            low = b == 0xF0 ? 0x90 : 0x80;
+            high = b == 0xF4 ? 0x8F : 0xBF;
+        }
+
+        bool valid = length > 0 && i + length <= size;
+        for (size_t k = 1; valid && k < length; ++k)
+        {
+            const unsigned char c = bytes[i + k];
+            valid = k == 1 ? (c >= low && c <= high) : (c >= 0x80 && c <= 0xBF);
+        }
+
+        if (valid)
+        {
+            out.append (text + i, length);
+            i += length;
+        }
+        else
+        {
+            out += "\xEF\xBF\xBD";
+            changed = true;
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::unique_ptr<juce::XmlElement> parseWellFormed (const std::string& text)
+{
+    return juce::parseXML (juce::String::fromUTF8 (text.data(), (int) text.size()));
+}
+
+// The framework's host block (its header, the text's length, the text), read as
+// getXmlFromBinary reads it, but through wellFormedUtf8.
+std::unique_ptr<juce::XmlElement> unpackHostBlock (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != 0x21324356)
+        return {};
+    const auto length = (int) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
+    if (length <= 0)
+        return {};
+    bool changed = false;
+    const auto text =
+        wellFormedUtf8 (static_cast<const char*> (data) + 8, (size_t) juce::jmin (sizeInBytes - 8, length), changed);
+    return text.empty() ? nullptr : parseWellFormed (text);
+}
+
+// A preset file in well-formed UTF-8, or in UTF-16 with its mark, goes to the
+// framework's reader as it is; any other is made well-formed first.
+std::unique_ptr<juce::XmlElement> parsePresetFile (const juce::File& file)
+{
+    juce::MemoryBlock data;
+    if (!file.loadFileAsData (data) || data.getSize() < 2)
+        return juce::XmlDocument::parse (file);
+    const auto* bytes = static_cast<const unsigned char*> (data.getData());
+    const bool utf16 = (bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF);
+    if (utf16)
+        return juce::XmlDocument::parse (file);
+    bool changed = false;
+    const auto text = wellFormedUtf8 (static_cast<const char*> (data.getData()), data.getSize(), changed);
+    if (!changed)
+        return juce::XmlDocument::parse (file);
+    return parseWellFormed (text);
+}
+
 // The view divides by the zoom and only offers 0.003..20.
 constexpr double minimumScale = 0.003;
 constexpr double maximumScale = 20.0;
@@ -39,7 +133,7 @@ void QuorvelV2AudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void QuorvelV2AudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (auto xml = getXmlFromBinary (data, sizeInBytes))
+    if (auto xml = unpackHostBlock (data, sizeInBytes))
         loadStateFromXML (xml.get());
 }
 
@@ -115,7 +209,7 @@ bool QuorvelV2AudioProcessor::saveStateToFile (juce::File file)
 
 void QuorvelV2AudioProcessor::setStateFromFile (juce::File file)
 {
-    auto xml = juce::XmlDocument::parse (file);
+    auto xml = parsePresetFile (file);
 
     if (xml != nullptr && isStateElement (*xml))
         loadStateFromXML (xml.get());
