@@ -440,57 +440,68 @@ __attribute__ ((target ("avx"))) void processStereoAvx (BiQuad* const* ls, BiQua
     // keep their state, so the steps need no scalar prologue or epilogue.
     const int steadyStart = std::min (K - 1, count);
     const int steadyEnd = std::max (steadyStart, count);
-    for (int t = 0; t < count + K - 1; ++t)
+    // Three runs of steps, so that the steady middle carries no test for sections
+    // without a sample.
+    for (int part = 0; part < 3; ++part)
     {
-        const bool edge = t < steadyStart || t >= steadyEnd;
-        __m256d in[Pairs];
-        const double left = t < count ? (double) l[t] : 0.0;
-        const double right = t < count ? (double) r[t] : 0.0;
-        in[0] = _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_set_pd (right, left)),
-                                      _mm256_castpd256_pd128 (out[0]), 1);
-        for (int m = 1; m < Pairs; ++m)
-            in[m] = _mm256_permute2f128_pd (out[m - 1], out[m], 0x21);
-
-        for (int m = 0; m < Pairs; ++m)
+        const bool edge = part != 1;
+        const int begin = part == 0 ? 0 : part == 1 ? steadyStart : steadyEnd;
+        const int end = part == 0 ? steadyStart : part == 1 ? steadyEnd : count + K - 1;
+        for (int t = begin; t < end; ++t)
         {
-            const int even = t - 2 * m, odd = t - 2 * m - 1;
-            const bool evenActive = even >= 0 && even < count;
-            const bool oddActive = odd >= 0 && odd < count;
-            // A register whose sections both wait or both have finished has nothing
-            // to do, and what it would leave behind is read by no working section.
-            if (edge && !evenActive && !oddActive)
-                continue;
-            __m256d y = _mm256_mul_pd (b0[m], in[m]);
-            y = _mm256_add_pd (y, _mm256_mul_pd (b1[m], x1[m]));
-            y = _mm256_add_pd (y, _mm256_mul_pd (b2[m], x2[m]));
-            y = _mm256_sub_pd (y, _mm256_mul_pd (a1[m], y1[m]));
-            y = _mm256_sub_pd (y, _mm256_mul_pd (a2[m], y2[m]));
-            const __m128 narrowed = _mm256_cvtpd_ps (y);
-            out[m] = _mm256_cvtps_pd (narrowed);
-            if (edge)
+            __m256d in[Pairs];
+            const double left = t < count ? (double) l[t] : 0.0;
+            const double right = t < count ? (double) r[t] : 0.0;
+            in[0] = _mm256_insertf128_pd (_mm256_castpd128_pd256 (_mm_set_pd (right, left)),
+                                          _mm256_castpd256_pd128 (out[0]), 1);
+            // Unrolled, so that the registers of each pair stay registers rather than
+            // slots of arrays indexed at run time.
+#pragma GCC unroll 16
+            for (int m = 1; m < Pairs; ++m)
+                in[m] = _mm256_permute2f128_pd (out[m - 1], out[m], 0x21);
+
+#pragma GCC unroll 16
+            for (int m = 0; m < Pairs; ++m)
             {
-                const int64_t e = evenActive ? -1 : 0;
-                const int64_t o = oddActive ? -1 : 0;
-                const __m256d active = _mm256_castsi256_pd (_mm256_set_epi64x (o, o, e, e));
-                x2[m] = _mm256_blendv_pd (x2[m], x1[m], active);
-                x1[m] = _mm256_blendv_pd (x1[m], in[m], active);
-                y2[m] = _mm256_blendv_pd (y2[m], y1[m], active);
-                y1[m] = _mm256_blendv_pd (y1[m], y, active);
-            }
-            else
-            {
-                x2[m] = x1[m];
-                x1[m] = in[m];
-                y2[m] = y1[m];
-                y1[m] = y;
-            }
-            const int last = t - (K - 1);
-            if (m == Pairs - 1 && last >= 0 && last < count)
-            {
-                alignas (16) float finished[4];
-                _mm_store_ps (finished, narrowed);
-                l[last] = finished[2];
-                r[last] = finished[3];
+                const int even = t - 2 * m, odd = t - 2 * m - 1;
+                const bool evenActive = even >= 0 && even < count;
+                const bool oddActive = odd >= 0 && odd < count;
+                // A register whose sections both wait or both have finished has nothing
+                // to do, and what it would leave behind is read by no working section.
+                if (edge && !evenActive && !oddActive)
+                    continue;
+                __m256d y = _mm256_mul_pd (b0[m], in[m]);
+                y = _mm256_add_pd (y, _mm256_mul_pd (b1[m], x1[m]));
+                y = _mm256_add_pd (y, _mm256_mul_pd (b2[m], x2[m]));
+                y = _mm256_sub_pd (y, _mm256_mul_pd (a1[m], y1[m]));
+                y = _mm256_sub_pd (y, _mm256_mul_pd (a2[m], y2[m]));
+                const __m128 narrowed = _mm256_cvtpd_ps (y);
+                out[m] = _mm256_cvtps_pd (narrowed);
+                if (edge)
+                {
+                    const int64_t e = evenActive ? -1 : 0;
+                    const int64_t o = oddActive ? -1 : 0;
+                    const __m256d active = _mm256_castsi256_pd (_mm256_set_epi64x (o, o, e, e));
+                    x2[m] = _mm256_blendv_pd (x2[m], x1[m], active);
+                    x1[m] = _mm256_blendv_pd (x1[m], in[m], active);
+                    y2[m] = _mm256_blendv_pd (y2[m], y1[m], active);
+                    y1[m] = _mm256_blendv_pd (y1[m], y, active);
+                }
+                else
+                {
+                    x2[m] = x1[m];
+                    x1[m] = in[m];
+                    y2[m] = y1[m];
+                    y1[m] = y;
+                }
+                const int last = t - (K - 1);
+                if (m == Pairs - 1 && last >= 0 && last < count)
+                {
+                    alignas (16) float finished[4];
+                    _mm_store_ps (finished, narrowed);
+                    l[last] = finished[2];
+                    r[last] = finished[3];
+                }
             }
         }
     }
