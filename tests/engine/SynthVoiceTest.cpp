@@ -87,6 +87,8 @@ TEST (SynthVoice, NoteOnTunesTheAgentWhateverTheVelocity)
 TEST (SynthVoice, VoiceRendersNothing)
 {
     SynthRig rig;
+    // A new buffer holds whatever its memory held.
+    rig.buffer.clear();
     rig.buffer.setSample (0, 3, 0.25f);
     rig.voice->renderNextBlock (rig.buffer, 0, rig.buffer.getNumSamples());
     EXPECT_EQ (rig.buffer.getSample (0, 3), 0.25f);
