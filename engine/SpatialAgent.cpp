@@ -56,7 +56,7 @@ namespace
 void makeMarker (al::Mesh& mesh, float radius)
 {
     al::addSphere (mesh, 1.0, 16, 16);
-    mesh.primitive = 4;
+    mesh.primitive = al::Mesh::TRIANGLES;
     mesh.scale (radius, radius, radius);
     mesh.generateNormals (true, false);
 }
