@@ -46,7 +46,14 @@ TEST (Derivation, ConstructionReflectsTheDefaults)
     EXPECT_NEAR (p.modFreq[0], fm, 1e-5f);
     EXPECT_EQ (p.modFreq[1], 0.0f);
     EXPECT_EQ (p.modFreq[2], 0.0f);
-    EXPECT_NEAR (p.getScaledParameter (kParamRatioX), f / fm, 1e-2f);
+    // The ratio from the agent's own speed and extents: (2v) / ((lo + hi) pi), then
+    // the carrier over it, each step at the precision of its relation.
+    const float v = (float) p.agents[0].velocity[0];
+    const float lo = (float) p.agents[0].lowerBoundTarget[0], hi = (float) p.agents[0].upperBoundTarget[0];
+    const float exactFm = (float) ((double) (v + v) / ((double) (lo + hi) * pi));
+    const float ratio = f / exactFm;
+    EXPECT_EQ (p.getScaledParameter (kParamRatioX), ratio);
+    EXPECT_EQ (p.modFreq[0], f / ratio);
     EXPECT_EQ (p.getScaledParameter (kParamRatioY), 0.0f);
 
     const float depth = 9.996f * f / 340.0f;
@@ -95,7 +102,11 @@ TEST (RatioLockOff, RatiosFollowSpeedAndBounds)
     EXPECT_EQ ((float) p.agents[0].currentFreq, f);
 
     const float fm = mod_from_vel_bounds (kMotionSine, kDopplerSymmetric, 9.996f, 6.4f, 6.4f);
-    EXPECT_NEAR (p.getScaledParameter (kParamRatioX), f / fm, 1e-2f);
+    const float v = (float) p.agents[0].velocity[0];
+    const float lo = (float) p.agents[0].lowerBoundTarget[0], hi = (float) p.agents[0].upperBoundTarget[0];
+    const float ratio = cm_from_carrier_mod (f, mod_from_vel_bounds (kMotionSine, kDopplerSymmetric, v, lo, hi));
+    EXPECT_EQ (p.getScaledParameter (kParamRatioX), ratio);
+    EXPECT_EQ (p.modFreq[0], mod_from_cm_carrier (ratio, f));
     EXPECT_NEAR (p.modFreq[0], fm, 1e-5f);
 
     // No speed on y and z: no ratio, no modulation.
