@@ -1,14 +1,24 @@
 find_package(JUCE 7.0.5 CONFIG REQUIRED)
 
 # The VST 2.4 wrapper wants the SDK's header folder. We generate one from the free,
-# compatible fst headers. fst declares the speaker arrangement with an open-ended
-# speakers[] array, while the framework sizes its allocations for the classic fixed
-# array of 8; a host exchanging speaker arrangements would overflow the heap, so our
-# copy fixes the array size.
+# compatible fst headers, with two records given their conventional layout, which
+# the framework and every host built on the classic headers rely on:
+# - fst declares the speaker arrangement with an open-ended speakers[] array, while
+#   the framework sizes its allocations for the fixed array of 8: a host exchanging
+#   speaker arrangements would overflow the heap;
+# - fst's pin properties end at shortLabel[8], without the 48 reserved bytes after
+#   it, while the framework writes a short label of up to 9 bytes ("Output L" and its
+#   terminator): a host asking for the output pins would have its stack overwritten.
 set(TORAVEL_VST2_SDK ${CMAKE_BINARY_DIR}/vst2sdk)
 file(READ /usr/include/pluginterfaces/fst/fst.h TORAVEL_FST_H)
 string(REPLACE "t_fstSpeakerProperties speakers[];" "t_fstSpeakerProperties speakers[8];"
     TORAVEL_FST_H "${TORAVEL_FST_H}")
+string(REPLACE "  char shortLabel[8];\n} FST_UNKNOWN(t_fstPinProperties);"
+    "  char shortLabel[8];\n  char future[48];\n} FST_UNKNOWN(t_fstPinProperties);"
+    TORAVEL_FST_H "${TORAVEL_FST_H}")
+if(NOT TORAVEL_FST_H MATCHES "speakers\\[8\\]" OR NOT TORAVEL_FST_H MATCHES "char future\\[48\\]")
+    message(FATAL_ERROR "fst.h changed: the VST 2.4 header fix-ups no longer apply")
+endif()
 file(WRITE ${TORAVEL_VST2_SDK}/pluginterfaces/vst2.x/fst.h "${TORAVEL_FST_H}")
 foreach(header aeffect.h aeffectx.h)
     file(WRITE ${TORAVEL_VST2_SDK}/pluginterfaces/vst2.x/${header}
