@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "DizEreviRazu.h"
+#include "GuiTestSupport.h"
 #include "ZKFonts.h"
 
 #include <atomic>
@@ -9,21 +10,6 @@
 
 namespace
 {
-juce::File outputFolder()
-{
-    auto folder = juce::File (TORAVEL_BUILD_DIR).getChildFile ("test-output").getChildFile ("resources");
-    folder.createDirectory();
-    return folder;
-}
-
-void savePng (const juce::Image& image, const juce::String& name)
-{
-    auto file = outputFolder().getChildFile (name + ".png");
-    file.deleteFile();
-    juce::FileOutputStream out (file);
-    juce::PNGImageFormat().writeImageToStream (image, out);
-}
-
 juce::Image renderText (const juce::Font& font, const juce::String& text, int width = 400, int height = 40)
 {
     juce::Image image (juce::Image::RGB, width, height, true, juce::SoftwareImageType());
@@ -134,7 +120,7 @@ TEST (ZKFonts, TwoCallsBuildSeparateTypefacesThatRenderIdentically)
     auto b = renderText (second, sample, 900, 40);
     EXPECT_GT (inkPixels (a), 500);
     EXPECT_TRUE (sameImages (a, b));
-    savePng (a, "font_sample");
+    guitest::saveResourcePng (a, "font_sample");
 }
 
 TEST (ZKFonts, GetZKCustomFontReadsAnyTypefaceData)
@@ -196,7 +182,8 @@ TEST (ZKFonts, CharacterChartRenders)
         g.setColour (juce::Colours::black);
         g.drawSingleLineText (juce::String::charToString ((juce::juce_wchar) code), x + 4, y + 36);
     }
-    savePng (chart, "font_chart");
-    savePng (renderText (setFontToDizEreviRazu().withHeight (24.0f), "TORAVEL SYNTHESIS", 450, 30), "font_title");
+    guitest::saveResourcePng (chart, "font_chart");
+    guitest::saveResourcePng (renderText (setFontToDizEreviRazu().withHeight (24.0f), "TORAVEL SYNTHESIS", 450, 30),
+                              "font_title");
     EXPECT_GT (inkPixels (chart), 10000);
 }

@@ -62,6 +62,14 @@ inline void savePng (const juce::Image& image, const juce::File& file)
     juce::PNGImageFormat().writeImageToStream (image, out);
 }
 
+// Renders of the compiled-in typeface, labels and icons, kept apart from the editor's screenshots.
+inline void saveResourcePng (const juce::Image& image, const juce::String& name)
+{
+    auto folder = juce::File (TORAVEL_BUILD_DIR).getChildFile ("test-output").getChildFile ("resources");
+    folder.createDirectory();
+    savePng (image, folder.getChildFile (name + ".png"));
+}
+
 inline bool isDark (juce::Colour c, int limit = 100)
 {
     return c.getRed() < limit && c.getGreen() < limit && c.getBlue() < limit;

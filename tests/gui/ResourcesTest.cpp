@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "DizEreviRazu.h"
+#include "GuiTestSupport.h"
 #include "TRGraphics.h"
 #include "ZKPresetMenu.h"
 
@@ -12,21 +13,6 @@
 
 namespace
 {
-juce::File outputFolder()
-{
-    auto folder = juce::File (TORAVEL_BUILD_DIR).getChildFile ("test-output").getChildFile ("resources");
-    folder.createDirectory();
-    return folder;
-}
-
-void savePng (const juce::Image& image, const juce::String& name)
-{
-    auto file = outputFolder().getChildFile (name + ".png");
-    file.deleteFile();
-    juce::FileOutputStream out (file);
-    juce::PNGImageFormat().writeImageToStream (image, out);
-}
-
 juce::MemoryBlock inflatedTypeface()
 {
     juce::MemoryInputStream compressed (DizEreviRazu::dizerevirazu_ttf, (size_t) DizEreviRazu::dizerevirazu_ttfSize,
@@ -272,7 +258,7 @@ TEST (LabelImages, AreOpaqueRgbaPngsOfTheDeclaredSizes)
         ASSERT_TRUE (image.isValid());
         EXPECT_EQ (image.getWidth(), label.width);
         EXPECT_EQ (image.getHeight(), label.height);
-        savePng (image, juce::String ("label_") + label.name);
+        guitest::saveResourcePng (image, juce::String ("label_") + label.name);
 
         int darkPixels = 0;
         for (int y = 0; y < image.getHeight(); ++y)
@@ -374,7 +360,7 @@ TEST (PresetStripIcons, ShowTheirShapes)
             g.fillAll (juce::Colours::white);
             drawable->draw (g, 1.0f);
         }
-        savePng (image, juce::String ("icon_") + icon.name);
+        guitest::saveResourcePng (image, juce::String ("icon_") + icon.name);
         images[icon.name] = image;
     }
     const juce::Rectangle<int> centre (98, 98, 4, 4);
