@@ -100,7 +100,7 @@ QuorvelV2AudioProcessor::QuorvelV2AudioProcessor()
     synth.addSound (new QuorvelSynthSound());
 
     for (auto& channel : spareOutput)
-        channel.assign ((size_t) maxPieceSamples, 0.0f);
+        channel.assign ((size_t) maxSliceSamples, 0.0f);
 
     updateProcessorParameters();
 }
@@ -126,7 +126,7 @@ void QuorvelV2AudioProcessor::prepareToPlay (double newSampleRate, int samplesPe
 {
     sampleRate = newSampleRate;
     scene.numFrames (samplesPerBlock);
-    pieceSamples = samplesPerBlock > 0 ? juce::jmin (samplesPerBlock, maxPieceSamples) : maxPieceSamples;
+    sliceSamples = samplesPerBlock > 0 ? juce::jmin (samplesPerBlock, maxSliceSamples) : maxSliceSamples;
     synth.setCurrentPlaybackSampleRate (newSampleRate);
     for (int c = 0; c < 2; ++c)
     {
@@ -157,7 +157,7 @@ void QuorvelV2AudioProcessor::storeInput (const juce::AudioSampleBuffer& buffer,
         std::copy_n (buffer.getReadPointer (c, start), length, agents[0].inputStore[c]);
 }
 
-void QuorvelV2AudioProcessor::renderPiece (juce::AudioSampleBuffer& buffer, int start, int length,
+void QuorvelV2AudioProcessor::renderSlice (juce::AudioSampleBuffer& buffer, int start, int length,
                                            bool inputAlreadyStored)
 {
     if (!inputAlreadyStored)
@@ -182,7 +182,7 @@ void QuorvelV2AudioProcessor::renderPiece (juce::AudioSampleBuffer& buffer, int 
 }
 
 // A block longer than the engine is sized for (the prepared size, and at most the
-// 4096 samples of the input store) is rendered in pieces; parameters and MIDI are
+// 4096 samples of the input store) is rendered in slices; parameters and MIDI are
 // still taken once, at the start of the whole block.
 void QuorvelV2AudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer& midi)
 {
@@ -197,17 +197,17 @@ void QuorvelV2AudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juc
     for (int c = inputs; c < outputs; ++c)
         buffer.clear (c, 0, n);
 
-    const int firstPiece = juce::jmin (n, pieceSamples);
-    storeInput (buffer, 0, firstPiece);
+    const int firstSlice = juce::jmin (n, sliceSamples);
+    storeInput (buffer, 0, firstSlice);
     for (int c = 0; c < buffer.getNumChannels(); ++c)
-        buffer.clear (c, 0, firstPiece);
+        buffer.clear (c, 0, firstSlice);
 
     updateProcessorParameters();
     synth.renderNextBlock (buffer, midi, 0, n);
 
-    renderPiece (buffer, 0, firstPiece, true);
-    for (int start = firstPiece; start < n; start += pieceSamples)
-        renderPiece (buffer, start, juce::jmin (pieceSamples, n - start), false);
+    renderSlice (buffer, 0, firstSlice, true);
+    for (int start = firstSlice; start < n; start += sliceSamples)
+        renderSlice (buffer, start, juce::jmin (sliceSamples, n - start), false);
 
     const int filtered = juce::jmin (numChannels, buffer.getNumChannels());
     al::BiQuad* chains[2][maxChainLength];

@@ -123,7 +123,7 @@ public:
 
     // The engine's input store and the agent's frame index hold 4096 samples; blocks
     // are also kept within the size the scene was prepared for.
-    static constexpr int maxPieceSamples = Agent::inputFrames;
+    static constexpr int maxSliceSamples = Agent::inputFrames;
 
     // The longest trail the view keeps: ten seconds at 192000 Hz. The view allocates
     // the points; a length typed beyond any sense must not ask for gigabytes.
@@ -133,7 +133,7 @@ private:
     ZKParameter* parameterAt (int index) const;
     float scaled (int index) const { return parameters.getUnchecked (index)->scaledValue.load(); }
     float normalised (int index) const { return parameters.getUnchecked (index)->normalisedValue.load(); }
-    void renderPiece (juce::AudioSampleBuffer& buffer, int start, int length, bool inputAlreadyStored);
+    void renderSlice (juce::AudioSampleBuffer& buffer, int start, int length, bool inputAlreadyStored);
     void storeInput (const juce::AudioSampleBuffer& buffer, int start, int length);
     bool filtersFinite() const;
     void recoverFilters (juce::AudioSampleBuffer& buffer, int channels, int n);
@@ -144,7 +144,7 @@ private:
     int filterChains (al::BiQuad* (&out)[2][maxChainLength]) const;
 
     ListenerSwitch listenerSwitch{ scene };
-    int pieceSamples = 512;
+    int sliceSamples = 512;
     // Stands in for an output channel the host's buffer lacks, so that the panners
     // always have two channels to write.
     std::vector<float> spareOutput[2];

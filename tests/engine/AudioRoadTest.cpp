@@ -342,17 +342,17 @@ TEST (Doppler, OffKeepsThePitch)
         EXPECT_NEAR (frequencyOf (s.out.data() + b * block, block, 44100.0), 1001.0, 1001.0 * 0.005) << b;
 }
 
-TEST (LongBlocks, RenderInPiecesExactlyAsShortBlocks)
+TEST (LongBlocks, RenderInSlicesExactlyAsShortBlocks)
 {
     const int total = 8192, small = 64;
-    QuorvelV2AudioProcessor whole, pieces;
+    QuorvelV2AudioProcessor whole, sliced;
     std::vector<float> input ((size_t) total);
     for (int i = 0; i < total; ++i)
         input[(size_t) i] = (float) std::sin (0.01 * i) * 0.5f;
 
     // One block first, so that both derive from the carrier rather than the agent's
     // starting frequency.
-    for (auto* p : { &whole, &pieces })
+    for (auto* p : { &whole, &sliced })
     {
         p->prepareToPlay (44100.0, small);
         choose (*p, kParamOsc1Type, 5);
@@ -371,7 +371,7 @@ TEST (LongBlocks, RenderInPiecesExactlyAsShortBlocks)
     {
         for (int c = 0; c < 2; ++c)
             one.copyFrom (c, 0, input.data() + start, small);
-        pieces.processBlock (one, midi);
+        sliced.processBlock (one, midi);
         expected.insert (expected.end(), one.getReadPointer (1), one.getReadPointer (1) + small);
     }
 
