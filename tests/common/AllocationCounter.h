@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 
 // Counts heap allocations made by the calling thread while a scope is open, so a

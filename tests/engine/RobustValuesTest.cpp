@@ -8,7 +8,6 @@
 #include <limits>
 #include <memory>
 #include <thread>
-#include <vector>
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 

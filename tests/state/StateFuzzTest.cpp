@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <vector>
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 

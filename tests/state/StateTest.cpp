@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 #include <atomic>
-#include <memory>
 #include <thread>
 #include <vector>
 
