@@ -90,7 +90,7 @@ void AudioScene::renderPerSample (SoundSource& src, Listener& listener, bool fir
             rel = S[0] - L[0];
             if (src.dopplerType == DOPPLER_VELOCITY)
             {
-                const double d0 = (S[0] - L[0]).mag();
+                const double d0 = rel.mag();
                 const double d1 = (S[1] - L[0]).mag();
                 double v = (d0 - d1) * sampleRate;
                 if (v == -speedOfSound)
