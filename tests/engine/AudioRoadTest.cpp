@@ -1,4 +1,5 @@
 #include "AllocationCounter.h"
+#include "ChooseItem.h"
 #include "PluginProcessor.h"
 
 #include <gtest/gtest.h>
@@ -12,11 +13,6 @@ JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
 namespace
 {
-void choose (QuorvelV2AudioProcessor& p, int index, int item)
-{
-    p.setParameter (index, (float) item / (float) (p.getParameterNumSteps (index) - 1));
-}
-
 struct Render
 {
     std::vector<float> left, right;

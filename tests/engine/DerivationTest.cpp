@@ -1,3 +1,4 @@
+#include "ChooseItem.h"
 #include "PluginProcessor.h"
 
 #include <gtest/gtest.h>
@@ -11,12 +12,6 @@ namespace
 {
 constexpr double pi = 3.14159265358979323846;
 const float infinity = std::numeric_limits<float>::infinity();
-
-// Choices are sent as a host sends them: index / (steps - 1).
-void choose (QuorvelV2AudioProcessor& p, int index, int item)
-{
-    p.setParameter (index, (float) item / (float) (p.getParameterNumSteps (index) - 1));
-}
 
 void derive (QuorvelV2AudioProcessor& p, int times = 1)
 {

@@ -1,3 +1,4 @@
+#include "ChooseItem.h"
 #include "PluginProcessor.h"
 
 #include <gtest/gtest.h>
@@ -12,11 +13,6 @@ JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 namespace
 {
 const double allRates[] = { 8000.0, 22050.0, 44100.0, 48000.0, 88200.0, 96000.0, 192000.0 };
-
-void choose (QuorvelV2AudioProcessor& p, int index, int item)
-{
-    p.setParameter (index, (float) item / (float) (p.getParameterNumSteps (index) - 1));
-}
 
 // A host buffer of two channels whose storage is fenced on both sides by samples
 // the processor must never touch.
