@@ -1,20 +1,13 @@
 #include "al/Nav.h"
 
 #include "AllocationCounter.h"
+#include "ExpectVec.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-namespace
-{
-void expectVec (const al::Vec<3, double>& v, double x, double y, double z, double tol = 1e-15)
-{
-    EXPECT_NEAR (v[0], x, tol);
-    EXPECT_NEAR (v[1], y, tol);
-    EXPECT_NEAR (v[2], z, tol);
-}
-} // namespace
+using toravel::test::expectVec;
 
 TEST (Nav, ConstructionAtOriginFacingNegativeZ)
 {

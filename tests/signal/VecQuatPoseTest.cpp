@@ -1,5 +1,7 @@
 #include "al/Pose.h"
 
+#include "ExpectVec.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,14 +17,9 @@ void expectQuat (const al::Quat<double>& q, double w, double x, double y, double
     EXPECT_NEAR (q.y, y, tol);
     EXPECT_NEAR (q.z, z, tol);
 }
-
-void expectVec (const al::Vec<3, double>& v, double x, double y, double z, double tol = 1e-15)
-{
-    EXPECT_NEAR (v[0], x, tol);
-    EXPECT_NEAR (v[1], y, tol);
-    EXPECT_NEAR (v[2], z, tol);
-}
 } // namespace
+
+using toravel::test::expectVec;
 
 TEST (Vec, ArithmeticAndLength)
 {
