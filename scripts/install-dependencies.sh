@@ -25,4 +25,4 @@ packages=(
 )
 
 apt-get update -q
-apt-get install -y -q --no-install-recommends "${packages[@]}"
+apt-get install -y -q "${packages[@]}"
