@@ -1,27 +1,26 @@
 #pragma once
 
-#include <vector>
-
-// Attack-decay-sustain-release envelope read from two precomputed tables, so the
-// per-sample call is one table read. All members run on the audio thread except
-// setSampleRate, which comes from the preparation for playback.
+// Attack-decay-sustain-release envelope on two curves, one that rises to full level and
+// falls to the sustain level and one that falls from full level toward 0. Each point
+// is a closed-form function of its index, computed when the envelope reaches it, so a
+// change of settings costs the same small amount however long the stages are and
+// whatever the rate. All members run on the audio thread except setSampleRate, which
+// comes from the preparation for playback.
 class ADSR
 {
 public:
-    // Tables hold at least this many points; they grow with the sample rate so
-    // that stage times of the parameter ranges stay exact at any rate.
-    static constexpr int baseTableSize = 705600;
-    // Longest stages the parameters can ask for (4 s each), in seconds.
-    static constexpr float maxAttackDecaySeconds = 8.0f;
-    static constexpr float maxReleaseSeconds = 4.0f;
-    static constexpr float maxTableRate = 768000.0f;
+    // The longest stage, in points: keeps index arithmetic inside int whatever time
+    // and rate it is given.
+    static constexpr int maxStagePoints = 1 << 30;
 
     ADSR (float sampleRate, float attack, float decay, float sustain, float release, float curve);
 
+    // Stores the settings and fixes both curves at the current rate; the stage, the
+    // indices and the level stay as they are. An index that lies beyond the new
+    // length ends its stage at the next sample.
     void setEnvelope (float attack, float decay, float sustain, float release, float curve);
 
-    // Stores the rate; timing follows at the next setEnvelope. May grow the tables,
-    // so it must not run concurrently with the audio thread.
+    // Stores the rate; timing follows at the next setEnvelope.
     void setSampleRate (float rate);
 
     float nextSample();
@@ -29,8 +28,11 @@ public:
     void release();
 
     bool isIdle() const { return !inAttackDecay && !inSustain && !inRelease; }
-    int tableCapacity() const { return (int) attackDecayTable.size(); }
-    int releaseTableCapacity() const { return (int) releaseTable.size(); }
+
+    // Point i of each curve as last fixed by setEnvelope, for i from 0 to the curve's
+    // length less one.
+    float attackDecayPoint (int i) const;
+    float releasePoint (int i) const;
 
     float sampleRate = 0.0f;
     float value = 0.0f;
@@ -39,8 +41,6 @@ public:
     float sustainLevel = 0.0f;
     float releaseTime = 0.0f;
     float curve = 1.0f;
-    std::vector<float> attackDecayTable;
-    std::vector<float> releaseTable;
     int attackDecayIndex = 0;
     int releaseIndex = 0;
     float releaseStart = 0.0f;
@@ -52,5 +52,15 @@ public:
     bool enabled = false;
 
 private:
-    void growTablesFor (float rate);
+    double power (float x) const;
+    float attackDecayLevel (int i) const;
+    float releaseLevel (int i) const;
+    int nearestAttackDecayPoint (float level) const;
+
+    // What setEnvelope fixes for the curves: the attack's and the decay's lengths in
+    // (fractional) samples, the decay's depth 1 - sustain and the exponent.
+    float attackLength = 0.0f;
+    float decayLength = 0.0f;
+    double decayDepth = 0.0;
+    double exponent = 1.0;
 };

@@ -137,8 +137,8 @@ void QuorvelV2AudioProcessor::prepareToPlay (double newSampleRate, int samplesPe
     auto& envelope = agents[0].adsr;
     const float envelopeRate = envelope.sampleRate;
     agents[0].setSampleRate ((float) newSampleRate);
-    // The derivation rebuilds the envelope only for a stage whose time changed; its
-    // tables count samples, so a new rate needs them built again or every stage would
+    // The derivation sets the envelope again only for a stage whose time changed; its
+    // curves count samples, so a new rate needs them fixed again or every stage would
     // keep the length it had at the old rate.
     if (envelope.sampleRate != envelopeRate)
         envelope.setEnvelope (envelope.attackTime, envelope.decayTime, envelope.sustainLevel, envelope.releaseTime,
@@ -491,7 +491,7 @@ void QuorvelV2AudioProcessor::updateProcessorParameters()
     }
 
     // Each stage is compared exactly (NaN counts as changed), so the envelope's
-    // tables are rebuilt only for a stage that moved.
+    // curves are set again only for a stage that moved.
     const float attack = scaled (kParamAttack);
     if (!(attack == env.attackTime))
         env.setEnvelope (attack, env.decayTime, env.sustainLevel, env.releaseTime, env.curve);

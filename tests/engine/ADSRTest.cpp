@@ -1,7 +1,11 @@
 #include "ADSR.h"
 
 #include <gtest/gtest.h>
+
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 namespace
 {
@@ -99,9 +103,9 @@ TEST (ADSRStages, CurveBelowOneGivesStraightSegments)
 {
     ADSR env = makeEnvelope (1000.0f, 0.01f, 0.01f, 0.0f, 0.01f, 0.25f);
     EXPECT_EQ (env.curve, 1.0f);
-    EXPECT_FLOAT_EQ (env.attackDecayTable[4], 0.4f);
-    EXPECT_FLOAT_EQ (env.attackDecayTable[15], 0.5f);
-    EXPECT_FLOAT_EQ (env.releaseTable[5], 0.5f);
+    EXPECT_FLOAT_EQ (env.attackDecayPoint (4), 0.4f);
+    EXPECT_FLOAT_EQ (env.attackDecayPoint (15), 0.5f);
+    EXPECT_FLOAT_EQ (env.releasePoint (5), 0.5f);
 }
 
 TEST (ADSRStages, StageShorterThanOneSampleReturnsItsFirstPointOnce)
@@ -125,16 +129,25 @@ TEST (ADSRStages, SampleRateAloneKeepsTheBuiltTiming)
     EXPECT_EQ (env.releaseSamples, 100);
 }
 
-TEST (ADSRStages, TablesShortenedUnderARunningStageEndItAtTheNextSample)
+TEST (ADSRStages, CurvesShortenedUnderARunningStageEndItAtTheNextSample)
 {
     ADSR env = makeEnvelope (1000.0f, 0.1f, 0.1f, 0.5f, 0.1f);
     env.trigger();
     for (int i = 0; i < 150; ++i)
         env.nextSample();
     env.setEnvelope (0.01f, 0.01f, 0.5f, 0.1f, 2.0f);
-    env.nextSample();
+    // The stage ends on the last point of its new curve, just above the sustain level.
+    EXPECT_EQ (env.nextSample(), env.attackDecayPoint (19));
+    EXPECT_GT (env.value, 0.5f);
     EXPECT_TRUE (env.inSustain);
     EXPECT_EQ (env.nextSample(), 0.5f);
+
+    env.release();
+    for (int i = 0; i < 60; ++i)
+        env.nextSample();
+    env.setEnvelope (0.01f, 0.01f, 0.5f, 0.02f, 2.0f);
+    EXPECT_EQ (env.nextSample(), 0.5f * env.releasePoint (19));
+    EXPECT_TRUE (env.isIdle());
 }
 
 TEST (ADSRCapacity, StageTimesStayExactUpTo192kHz)
@@ -145,8 +158,6 @@ TEST (ADSRCapacity, StageTimesStayExactUpTo192kHz)
     env.setEnvelope (4.0f, 4.0f, 0.5f, 4.0f, 2.0f);
     EXPECT_EQ (env.attackDecaySamples, 8 * 192000);
     EXPECT_EQ (env.releaseSamples, 4 * 192000);
-    EXPECT_GE (env.tableCapacity(), env.attackDecaySamples);
-    EXPECT_GE (env.releaseTableCapacity(), env.releaseSamples);
 
     env.trigger();
     EXPECT_EQ (samplesUntilSustain (env, 2000000), 8 * 192000);
@@ -160,13 +171,9 @@ TEST (ADSRCapacity, StageTimesStayExactUpTo192kHz)
     EXPECT_EQ (n, 4 * 192000);
 }
 
-TEST (ADSRCapacity, SettingsBeyondTheTablesAreClampedNotOverrun)
+TEST (ADSRCapacity, LengthsBeyondCountingAreClamped)
 {
     ADSR env = makeEnvelope (44100.0f, 0.01f, 0.02f, 0.9f, 0.5f);
-    env.setEnvelope (1000.0f, 1000.0f, 0.5f, 1000.0f, 2.0f);
-    EXPECT_EQ (env.attackDecaySamples, env.tableCapacity());
-    EXPECT_EQ (env.releaseSamples, env.releaseTableCapacity());
-
     env.setSampleRate (std::nanf (""));
     env.setEnvelope (1.0f, 1.0f, 0.5f, 1.0f, 2.0f);
     EXPECT_EQ (env.attackDecaySamples, 0);
@@ -174,11 +181,110 @@ TEST (ADSRCapacity, SettingsBeyondTheTablesAreClampedNotOverrun)
 
     env.setSampleRate (1.0e12f);
     env.setEnvelope (4.0f, 4.0f, 0.5f, 4.0f, 2.0f);
-    EXPECT_EQ (env.attackDecaySamples, env.tableCapacity());
+    EXPECT_EQ (env.attackDecaySamples, ADSR::maxStagePoints);
+    EXPECT_EQ (env.releaseSamples, ADSR::maxStagePoints);
     env.trigger();
-    env.nextSample();
+    EXPECT_EQ (env.nextSample(), 0.0f);
     env.release();
-    env.nextSample();
+    EXPECT_EQ (env.nextSample(), env.releaseStart);
+    EXPECT_LT (env.releaseStart, 1.0e-20f);
+}
+
+TEST (ADSRCurves, PointsAfterAChangeAreTheTablesBuiltForTheNewSettings)
+{
+    // Lengths and FNV-1a hashes of every point's bits, recorded from a build of the
+    // whole tables at each setting: the floor of 0.01 s, straight and curved segments,
+    // a flat decay, stages of 4 s at high rates and a curve shorter than one sample.
+    struct Built
+    {
+        float rate, attack, decay, sustain, release, curve;
+        int attackDecayPoints, releasePoints;
+        std::uint64_t attackDecayHash, releaseHash;
+    };
+    const Built built[] = {
+        { 44100.0f, 0.01f, 0.02f, 0.9f, 0.5f, 2.0f, 1323, 22050, 0xbacbd9ed4ac4c5b0ull, 0xfd25810876d4fc94ull },
+        { 44100.0f, 0.0f, 0.0f, 0.5f, 0.0f, 2.0f, 882, 441, 0xa4e983949ab15795ull, 0x6dc12d2021bb2ddaull },
+        { 48000.0f, 0.25f, 1.3f, 0.37f, 0.8f, 2.0f, 74400, 38400, 0xc5ce10e1ffef1833ull, 0x7f3be8f6041e58efull },
+        { 96000.0f, 4.0f, 4.0f, 0.0f, 4.0f, 2.0f, 768000, 384000, 0x31eea350d9dbb746ull, 0x3cda1cce80b25580ull },
+        { 192000.0f, 1.0f, 3.0f, 1.0f, 2.5f, 2.0f, 768000, 480000, 0x7b6e80c6d3844d7eull, 0xf5506a48e80435b4ull },
+        { 22050.0f, 0.3f, 0.05f, 0.6f, 0.2f, 1.0f, 7717, 4410, 0x743329a12aa626a1ull, 0x851e71d4d924911cull },
+        { 44100.0f, 0.005f, 0.7f, 0.2f, 0.03f, 3.7f, 31311, 1323, 0x705b0b11130161beull, 0x253fb06e6255c1dbull },
+        { 1000.0f, 0.0123f, 0.0456f, 0.25f, 0.0789f, 0.5f, 57, 78, 0xfe1c762dfc2c574bull, 0xa7d88f43c6cb8e3dull },
+        { 10.0f, 0.01f, 0.01f, 0.7f, 0.01f, 2.0f, 0, 0, 0xcbf29ce484222325ull, 0xcbf29ce484222325ull },
+    };
+    auto hash = [] (int count, auto point)
+    {
+        std::uint64_t h = 0xcbf29ce484222325ull;
+        for (int i = 0; i < count; ++i)
+        {
+            const float p = point (i);
+            std::uint32_t bits;
+            std::memcpy (&bits, &p, sizeof bits);
+            for (int k = 0; k < 4; ++k)
+                h = (h ^ ((bits >> (8 * k)) & 0xffu)) * 1099511628211ull;
+        }
+        return h;
+    };
+
+    for (const auto& b : built)
+    {
+        SCOPED_TRACE (b.rate);
+        ADSR env = makeEnvelope (44100.0f, 0.5f, 0.5f, 0.5f, 0.5f);
+        env.trigger();
+        env.nextSample();
+        env.setSampleRate (b.rate);
+        env.setEnvelope (b.attack, b.decay, b.sustain, b.release, b.curve);
+        ASSERT_EQ (env.attackDecaySamples, b.attackDecayPoints);
+        ASSERT_EQ (env.releaseSamples, b.releasePoints);
+        EXPECT_EQ (hash (env.attackDecaySamples, [&] (int i) { return env.attackDecayPoint (i); }),
+                   b.attackDecayHash);
+        EXPECT_EQ (hash (env.releaseSamples, [&] (int i) { return env.releasePoint (i); }), b.releaseHash);
+    }
+}
+
+TEST (ADSRCurves, TriggerFindsTheFirstNearestPointOfASearchThroughEveryPoint)
+{
+    // Straight and curved attacks and decays, a flat decay, a sustain level above full
+    // level (a rising decay) and exponents whose first points all round to 0.
+    struct Setting
+    {
+        float rate, attack, decay, sustain, curve;
+    };
+    const Setting settings[] = {
+        { 1000.0f, 0.01f, 0.02f, 0.9f, 2.0f },  { 1000.0f, 0.01f, 0.01f, 0.5f, 1.0f },
+        { 1000.0f, 0.01f, 0.01f, 1.0f, 2.0f },  { 1000.0f, 0.05f, 0.03f, 1.5f, 1.0f },
+        { 44100.0f, 0.0f, 0.03f, 0.0f, 40.0f }, { 48000.0f, 0.02f, 0.07f, 0.37f, 3.3f },
+        { 10.0f, 0.01f, 0.01f, 0.7f, 2.0f },
+    };
+    for (const auto& s : settings)
+    {
+        SCOPED_TRACE (s.rate);
+        ADSR env = makeEnvelope (s.rate, s.attack, s.decay, s.sustain, 0.05f, s.curve);
+        const int n = env.attackDecaySamples;
+        auto searchEveryPoint = [&] (float level)
+        {
+            int k = 0;
+            float best = 1.0f;
+            for (int i = 0; i < n; ++i)
+                if (std::abs (level - env.attackDecayPoint (i)) < best)
+                    best = std::abs (level - env.attackDecayPoint ((k = i)));
+            return k;
+        };
+
+        std::vector<float> levels { 0.0f, 1.0f, s.sustain, -0.5f, 1.75f, -1.0f, std::nanf ("") };
+        for (int i = 0; i < n; ++i)
+        {
+            levels.push_back (env.attackDecayPoint (i));
+            if (i > 0)
+                levels.push_back (0.5f * (env.attackDecayPoint (i - 1) + env.attackDecayPoint (i)));
+        }
+        for (float level : levels)
+        {
+            env.value = level;
+            env.trigger();
+            EXPECT_EQ (env.attackDecayIndex, searchEveryPoint (level)) << "level " << level;
+        }
+    }
 }
 
 TEST (ADSRTrigger, FromIdleAtZeroRestartsAtTheFirstPoint)
@@ -243,9 +349,9 @@ TEST (ADSRRelease, DuringAttackFallsFromTheNextTableValue)
     for (int i = 0; i < 4; ++i)
         env.nextSample();
     env.release();
-    EXPECT_EQ (env.releaseStart, env.attackDecayTable[4]);
-    EXPECT_EQ (env.nextSample(), env.attackDecayTable[4]);
-    EXPECT_LT (env.nextSample(), env.attackDecayTable[4]);
+    EXPECT_EQ (env.releaseStart, env.attackDecayPoint (4));
+    EXPECT_EQ (env.nextSample(), env.attackDecayPoint (4));
+    EXPECT_LT (env.nextSample(), env.attackDecayPoint (4));
 }
 
 TEST (ADSRRelease, DuringReleaseOrIdleRestartsFromTheSustainLevel)

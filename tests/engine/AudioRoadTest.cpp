@@ -418,8 +418,11 @@ TEST (RealTime, ProcessBlockAllocatesNothing)
             toravel::test::AllocationCounter counter;
             for (int b = 0; b < 4; ++b)
             {
+                // Every envelope setting moves before every block.
+                for (int i : { kParamAttack, kParamDecay, kParamSustain, kParamRelease, kParamADSR })
+                    p.setParameter (i, 0.2f + 0.2f * (float) b + 0.01f * (float) i);
                 buffer.clear();
-                p.processBlock (buffer, b == 0 ? notes : none);
+                p.processBlock (buffer, b % 2 == 0 ? notes : none);
             }
             allocations = counter.count();
         }

@@ -7,8 +7,9 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
-#include <tuple>
 #include <memory>
+#include <random>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -241,6 +242,83 @@ void runReference (benchmark::State& state)
     state.SetLabel ("reference chain");
 }
 
+// A host automating the engine as hard as it can: before every block a new value for
+// each automated parameter and a note-on in the block. "envelope" moves the four
+// stage times and levels and the envelope switch (kept on); "everything" moves all
+// thirty parameters. Every block is timed on its own, since what matters to a host
+// is the worst block against its deadline, not the average.
+enum Automation
+{
+    envelopeAutomated = 0,
+    everythingAutomated = 1
+};
+
+struct AutomatedFigures
+{
+    double realtimeX = 0.0;
+    double worstBlockPercent = 0.0;
+};
+
+std::map<std::tuple<int, int, int>, AutomatedFigures> automatedFigures;
+
+void automate (QuorvelV2AudioProcessor& p, int automation, std::mt19937& random)
+{
+    std::uniform_real_distribution<float> anyValue (0.0f, 1.0f), onValue (0.5f, 1.0f);
+    if (automation == everythingAutomated)
+    {
+        for (int i = 0; i < p.getNumParameters(); ++i)
+            p.setParameter (i, anyValue (random));
+    }
+    else
+    {
+        for (int i : { (int) kParamAttack, (int) kParamDecay, (int) kParamSustain, (int) kParamRelease })
+            p.setParameter (i, anyValue (random));
+    }
+    // Any value but 0 is on: the switch gets a new value and the envelope stays on.
+    p.setParameter (kParamADSR, onValue (random));
+}
+
+void runAutomated (benchmark::State& state)
+{
+    const int automation = (int) state.range (0);
+    const double rate = (double) state.range (1);
+    const int blockSize = (int) state.range (2);
+    // At least three seconds of audio and a few hundred blocks.
+    const int blocks = std::max (300, (int) (3.0 * rate / blockSize));
+    const double budget = (double) blockSize / rate;
+
+    auto processor = makeProcessor();
+    processor->prepareToPlay (rate, blockSize);
+    juce::AudioBuffer<float> buffer (2, blockSize);
+    buffer.clear();
+    std::mt19937 random (1234);
+    juce::MidiBuffer midi;
+
+    AutomatedFigures figures;
+    for (auto _ : state)
+    {
+        double total = 0.0, worst = 0.0;
+        for (int b = 0; b < blocks; ++b)
+        {
+            automate (*processor, automation, random);
+            midi.clear();
+            midi.addEvent (juce::MidiMessage::noteOn (1, 48 + b % 24, (juce::uint8) 100), 0);
+            const auto start = std::chrono::steady_clock::now();
+            processor->processBlock (buffer, midi);
+            const double seconds = std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
+            benchmark::DoNotOptimize (buffer.getReadPointer (0));
+            total += seconds;
+            worst = std::max (worst, seconds);
+        }
+        figures.realtimeX = (double) blocks * budget / total;
+        figures.worstBlockPercent = 100.0 * worst / budget;
+    }
+    state.counters["realtime_x"] = figures.realtimeX;
+    state.counters["worst_block_pct"] = figures.worstBlockPercent;
+    state.SetLabel (automation == everythingAutomated ? "everything automated" : "envelope automated");
+    automatedFigures[{ automation, (int) rate, blockSize }] = figures;
+}
+
 // The parameter derivation alone, as processBlock runs it once per block.
 void runUpdateParameters (benchmark::State& state)
 {
@@ -303,11 +381,32 @@ void registerAll()
                 benchmark::RegisterBenchmark ("processBlock", runProcessor)
                     ->Args ({ configuration, 48000, block, instances });
 
+    for (int automation : { envelopeAutomated, everythingAutomated })
+        for (double rate : sampleRates)
+            for (int block : blockSizes)
+                benchmark::RegisterBenchmark ("automated", runAutomated)
+                    ->Args ({ automation, (long) rate, block })
+                    ->Iterations (1)
+                    ->Unit (benchmark::kMillisecond);
+
     for (int configuration : { defaults, costliest })
         benchmark::RegisterBenchmark ("updateProcessorParameters", runUpdateParameters)->Arg (configuration);
 
     for (double rate : sampleRates)
         benchmark::RegisterBenchmark ("heapPerInstance", runHeapPerInstance)->Arg ((long) rate)->Iterations (3);
+}
+
+void printAutomatedSummary()
+{
+    if (automatedFigures.empty())
+        return;
+    std::printf ("\n%-11s %7s %6s %12s %17s\n", "automated", "rate", "block", "realtime_x", "worst_block_%");
+    for (const auto& [key, figures] : automatedFigures)
+    {
+        const auto [automation, rate, blockSize] = key;
+        std::printf ("%-11s %7d %6d %12.1f %17.2f\n", automation == everythingAutomated ? "everything" : "envelope",
+                     rate, blockSize, figures.realtimeX, figures.worstBlockPercent);
+    }
 }
 
 void printSummary()
@@ -338,5 +437,6 @@ int main (int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     printSummary();
+    printAutomatedSummary();
     return 0;
 }
