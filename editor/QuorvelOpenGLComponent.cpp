@@ -92,6 +92,14 @@ void QuorvelOpenGLComponent::render()
     if (screenshot != juce::File())
         writeOpenGLScreenshot (
             *this, [this] { drawScene(); }, screenshot);
+
+    // Once a frame, after the screenshot: a screenshot frame draws the scene twice,
+    // and both drawings show the same view.
+    if (autoRotate)
+    {
+        processor->theta = (float) ((double) processor->theta + 0.15);
+        processor->phi = (float) ((double) processor->phi + 0.12);
+    }
 }
 
 void QuorvelOpenGLComponent::drawScene()
@@ -113,12 +121,6 @@ void QuorvelOpenGLComponent::drawScene()
     glRotatef (processor->theta, 0.0f, 1.0f, 0.0f);
     glRotatef (processor->phi, 1.0f, 0.0f, 0.0f);
     glScalef (processor->scale, processor->scale, processor->scale);
-
-    if (autoRotate)
-    {
-        processor->theta = (float) ((double) processor->theta + 0.15);
-        processor->phi = (float) ((double) processor->phi + 0.12);
-    }
 
     glEnable (GL_BLEND);
     glBlendFunc (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

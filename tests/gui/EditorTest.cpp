@@ -575,6 +575,40 @@ TEST_F (EditorViewControls, ResetRotationStopsTheCameraAndRecentres)
     EXPECT_EQ (centre[2], 0.0);
 }
 
+// A screenshot draws its frame's scene a second time; the camera still turns once a
+// frame, and not at all once the rotation is off.
+TEST_F (EditorViewControls, AutoRotationTurnsTheCameraOncePerFrameScreenshotsIncluded)
+{
+    openEditor();
+    auto& e = *editor;
+    guitest::pump (200);
+    processor->phi = 5.0f;
+    processor->theta = -7.0f;
+
+    // Frames run under the message-thread lock, so none is in progress while the
+    // test reads the counter and switches the rotation.
+    const int firstFrame = e.openGLView.getFrameCounter();
+    click (*e.autoRotateToggle);
+    const auto base = guitest::outputFolder().getChildFile ("editor_rotating");
+    base.withFileExtension ("png").deleteFile();
+    e.saveScreenshots (base.getFullPathName());
+    ASSERT_TRUE (guitest::pumpUntil ([&] { return base.withFileExtension ("png").existsAsFile(); }));
+    click (*e.autoRotateToggle);
+    const int frames = e.openGLView.getFrameCounter() - firstFrame;
+
+    float theta = -7.0f, phi = 5.0f;
+    for (int i = 0; i < frames; ++i)
+    {
+        theta = (float) ((double) theta + 0.15);
+        phi = (float) ((double) phi + 0.12);
+    }
+    EXPECT_EQ (processor->theta, theta) << frames << " frames";
+    EXPECT_EQ (processor->phi, phi) << frames << " frames";
+
+    guitest::pump (100);
+    EXPECT_EQ (processor->theta, theta);
+}
+
 TEST_F (EditorViewControls, CurvesButtonShowsAndHidesTheModulatorWindow)
 {
     openEditor();
