@@ -628,12 +628,19 @@ TEST_F (EditorViewControls, LinesAreSmoothedUnlessTheRendererDropsSmoothedSegmen
     openEditor();
     auto& e = *editor;
     e.buttonClicked (e.curvesButton.get());
-    guitest::pump (300);
+    auto& c = e.curveComponent;
+    juce::OpenGLAppComponent* views[] = { &e.openGLView, &c.velCurve, &c.dopplerCurve, &c.attenCurve };
+    ASSERT_TRUE (guitest::pumpUntil (
+        [&]
+        {
+            for (auto* view : views)
+                if (view->getFrameCounter() == 0)
+                    return false;
+            return true;
+        }));
     unsetenv ("force_gl_renderer");
 
-    auto& c = e.curveComponent;
-    for (auto* context : { &e.openGLView.openGLContext, &c.velCurve.openGLContext, &c.dopplerCurve.openGLContext,
-                           &c.attenCurve.openGLContext })
+    for (auto* view : views)
     {
         // What the latest frame left. The views share one render thread, whose frames
         // wait for the message thread, so this one dispatches while it waits.
@@ -641,7 +648,7 @@ TEST_F (EditorViewControls, LinesAreSmoothedUnlessTheRendererDropsSmoothedSegmen
         bool smooth = false;
         GLint hint = 0;
         std::atomic<bool> read{ false };
-        context->executeOnGLThread (
+        view->openGLContext.executeOnGLThread (
             [&] (juce::OpenGLContext&)
             {
                 using namespace juce::gl;
