@@ -1,5 +1,6 @@
 #include "QuorvelGLCurveComponent.h"
 
+#include "LineSmoothing.h"
 #include "PluginProcessor.h"
 #include "QuorvelGLScreenshot.h"
 
@@ -35,6 +36,8 @@ void QuorvelGLCurveComponent::initialise()
     frameMesh.vertices.append (al::Vec3f (1, -1, 0));
     frameMesh.vertices.append (al::Vec3f (-1, -1, 0));
     frameMesh.vertices.append (al::Vec3f (-1, 1, 0));
+
+    smoothLines = !rendererDropsSmoothedSegments ((const char*) glGetString (GL_RENDERER));
 }
 
 void QuorvelGLCurveComponent::shutdown()
@@ -43,6 +46,7 @@ void QuorvelGLCurveComponent::shutdown()
 
 void QuorvelGLCurveComponent::render()
 {
+    allowLineSmoothing (smoothLines);
     drawCurveFrame();
 
     const auto screenshot = screenshotRequest.take();

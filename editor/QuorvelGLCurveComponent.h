@@ -51,6 +51,8 @@ private:
     al::Mesh frameMesh;
     float xZoom = 1.0f;
     float yZoom = 1.0f;
+    // Decided by initialise from the renderer; read by render, on the same thread.
+    bool smoothLines = true;
     GLScreenshotRequest screenshotRequest;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorvelGLCurveComponent)

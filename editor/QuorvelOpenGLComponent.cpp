@@ -1,5 +1,6 @@
 #include "QuorvelOpenGLComponent.h"
 
+#include "LineSmoothing.h"
 #include "PluginProcessor.h"
 #include "QuorvelGLScreenshot.h"
 #include "QuorvelGLU.h"
@@ -77,6 +78,8 @@ void QuorvelOpenGLComponent::initialise()
     zAxisMesh.primitive = GL_LINE_STRIP;
     zAxisMesh.vertices.append (al::Vec3f (0, 0, -100));
     zAxisMesh.vertices.append (al::Vec3f (0, 0, 100));
+
+    smoothLines = !rendererDropsSmoothedSegments ((const char*) glGetString (GL_RENDERER));
 }
 
 void QuorvelOpenGLComponent::shutdown()
@@ -85,6 +88,7 @@ void QuorvelOpenGLComponent::shutdown()
 
 void QuorvelOpenGLComponent::render()
 {
+    allowLineSmoothing (smoothLines);
     drawScene();
 
     const auto screenshot = screenshotRequest.take();
@@ -92,6 +96,14 @@ void QuorvelOpenGLComponent::render()
     if (screenshot != juce::File())
         writeOpenGLScreenshot (
             *this, [this] { drawScene(); }, screenshot);
+
+    // Once a frame, after the screenshot: a screenshot frame draws the scene twice,
+    // and both drawings show the same view.
+    if (autoRotate)
+    {
+        processor->theta = (float) ((double) processor->theta + 0.15);
+        processor->phi = (float) ((double) processor->phi + 0.12);
+    }
 }
 
 void QuorvelOpenGLComponent::drawScene()
@@ -114,18 +126,9 @@ void QuorvelOpenGLComponent::drawScene()
     glRotatef (processor->phi, 1.0f, 0.0f, 0.0f);
     glScalef (processor->scale, processor->scale, processor->scale);
 
-    if (autoRotate)
-    {
-        processor->theta = (float) ((double) processor->theta + 0.15);
-        processor->phi = (float) ((double) processor->phi + 0.12);
-    }
-
     glEnable (GL_BLEND);
     glBlendFunc (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    // No GL_LINE_SMOOTH: the trail is thousands of segments far shorter than a
-    // pixel, and smoothed lines give such segments almost no coverage (Mesa draws
-    // nothing at all), so the trail would vanish. Plain wide lines keep it visible.
-    glDisable (GL_LINE_SMOOTH);
+    enableLineSmoothing();
     glLineWidth (2.0f);
 
     agent().onAnimate (0.0);

@@ -59,6 +59,8 @@ private:
     float lastMouseX = -1.0f;
     float lastMouseY = -1.0f;
     bool isDragging = false;
+    // Decided by initialise from the renderer; read by render, on the same thread.
+    bool smoothLines = true;
 
     GLScreenshotRequest screenshotRequest;
 

@@ -1,5 +1,7 @@
 #include "SpatialAgent.h"
 
+#include "LineSmoothing.h"
+
 #include <JuceHeader.h>
 
 #include <algorithm>
@@ -74,8 +76,7 @@ void Agent::drawHistory (const FloatHistory& history)
 {
     glEnable (GL_BLEND);
     glBlendFunc (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    // Smoothed lines lose their sub-pixel segments on Mesa, and a long history has nothing else.
-    glDisable (GL_LINE_SMOOTH);
+    enableLineSmoothing();
     glLineWidth (2.0f);
 
     const auto s = history.snapshot();

@@ -538,7 +538,7 @@ bool allEnabled (BiQuad* const* s, int n)
 }
 
 // The sections in order over the block, as each one's processBuffer in turn would.
-void processSections (BiQuad* const* s, int numSections, float* samples, int count)
+void processSections (BiQuad* const* s, int numSections, float* samples, int count, [[maybe_unused]] BiQuadSimd simd)
 {
     int done = 0;
 #if defined(__SSE2__)
@@ -547,7 +547,7 @@ void processSections (BiQuad* const* s, int numSections, float* samples, int cou
 #if defined(TORAVEL_HAVE_AVX_WAVEFRONT)
         // Eight sections fill two registers of four; four alone in one register
         // wait on their own recurrence, and run faster as two pairs.
-        if (hasAvx())
+        if (simd == BiQuadSimd::widest && hasAvx())
             for (; numSections - done >= 8 && count >= 8; done += 8)
                 processWavefrontAvx<2> (s + done, samples, count);
 #endif
@@ -581,7 +581,7 @@ void processSections (BiQuad* const* s, int numSections, float* samples, int cou
 }
 } // namespace
 
-void BiQuadNX::processBuffer (float* samples, int count)
+void BiQuadNX::processBuffer (float* samples, int count, BiQuadSimd simd)
 {
     // Pointers to the sections, a bounded number at a time, so that nothing allocates.
     constexpr int chunk = 16;
@@ -591,16 +591,16 @@ void BiQuadNX::processBuffer (float* samples, int count)
         const int n = std::min (chunk, numStages - first);
         for (int i = 0; i < n; ++i)
             list[i] = stages + first + i;
-        processSections (list, n, samples, count);
+        processSections (list, n, samples, count, simd);
     }
 }
 
 void processStereoChains (BiQuad* const* left, BiQuad* const* right, int numSections, float* leftSamples,
-                          float* rightSamples, int count)
+                          float* rightSamples, int count, BiQuadSimd simd)
 {
 #if defined(TORAVEL_HAVE_AVX_WAVEFRONT)
-    if (numSections >= 1 && numSections <= 12 && count >= 1 && hasAvx() && allEnabled (left, numSections) &&
-        allEnabled (right, numSections))
+    if (simd == BiQuadSimd::widest && numSections >= 1 && numSections <= 12 && count >= 1 && hasAvx() &&
+        allEnabled (left, numSections) && allEnabled (right, numSections))
     {
         int first = 0;
         if (numSections % 2 != 0)
@@ -641,8 +641,8 @@ void processStereoChains (BiQuad* const* left, BiQuad* const* right, int numSect
         return;
     }
 #endif
-    processSections (left, numSections, leftSamples, count);
-    processSections (right, numSections, rightSamples, count);
+    processSections (left, numSections, leftSamples, count, simd);
+    processSections (right, numSections, rightSamples, count, simd);
 }
 
 } // namespace al

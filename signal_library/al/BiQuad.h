@@ -74,6 +74,15 @@ private:
     } last;
 };
 
+// The vector instructions that the filtering of several sections may use: the widest
+// the processor has, or at most SSE2, which is what runs on a processor without AVX.
+// Both give the same samples to the bit; the second lets that path run anywhere.
+enum class BiQuadSimd
+{
+    widest,
+    sse2
+};
+
 // A cascade of identical sections, each with its own state.
 class BiQuadNX
 {
@@ -89,7 +98,7 @@ public:
     // Only the rate changes; the responses move with it until the next set.
     void setSampleRate (double sampleRate);
 
-    void processBuffer (float* samples, int count);
+    void processBuffer (float* samples, int count, BiQuadSimd simd = BiQuadSimd::widest);
 
     int numStages;
     BiQuad* stages = nullptr;
@@ -99,6 +108,6 @@ public:
 // same samples to the bit as each section's processBuffer in turn; the two chains
 // are worked on together, which keeps more of the arithmetic in flight at once.
 void processStereoChains (BiQuad* const* left, BiQuad* const* right, int numSections, float* leftSamples,
-                          float* rightSamples, int count);
+                          float* rightSamples, int count, BiQuadSimd simd = BiQuadSimd::widest);
 
 } // namespace al

@@ -187,8 +187,23 @@ TEST_F (CurveView, SpeedAndDopplerCurvesAreDrawn)
     const auto speed = capture (curves->velCurve, "curve_vel");
     EXPECT_GT (guitest::countPixels (speed, { 5, 150, 390, 100 }, dark), 100);
 
-    const auto doppler = capture (curves->dopplerCurve, "curve_doppler");
-    EXPECT_TRUE (doppler.isValid());
+    // The source sets out from the listener's place at rest and speeds up to 10 m/s,
+    // moving away all the while: the relative Doppler deviation of the default type is
+    // minus its speed over the 340 m/s of sound, here drawn ten times taller.
+    renderBlocks (39, 512);
+    auto& view = curves->dopplerCurve;
+    view.mouseWheelMove (guitest::mouseEvent (view, {}), guitest::wheel (0.0f, 9.0f));
+    const auto doppler = capture (view, "curve_doppler");
+    auto& speeds = processor->agents[0].velocityHistory;
+    const auto s = speeds.snapshot();
+    ASSERT_GT (speeds.read (s, 0), 9.0f);
+    EXPECT_EQ (guitest::countPixels (doppler, { 2, 2, 396, 195 }, dark), 0);
+    for (int column = 2; column < 398; column += 4)
+    {
+        const float speed = speeds.read (s, (int) ((xOfColumn (column) + 1.0f) / 2.0f * (float) s.count));
+        EXPECT_TRUE (curveCrossesColumnAt (doppler, column, rowOf (-10.0f * 0.9f * speed / 340.0f)))
+            << "column " << column << ", speed " << speed;
+    }
 }
 
 // Each view plots its own ring with the newest value at the left edge (x = -1), the

@@ -1,5 +1,7 @@
 #include "EditorFixture.h"
+#include "LineSmoothing.h"
 
+#include <atomic>
 #include <vector>
 
 namespace
@@ -573,6 +575,95 @@ TEST_F (EditorViewControls, ResetRotationStopsTheCameraAndRecentres)
     EXPECT_EQ (centre[0], 0.0);
     EXPECT_EQ (centre[1], 0.0);
     EXPECT_EQ (centre[2], 0.0);
+}
+
+// A screenshot draws its frame's scene a second time; the camera still turns once a
+// frame, and not at all once the rotation is off.
+TEST_F (EditorViewControls, AutoRotationTurnsTheCameraOncePerFrameScreenshotsIncluded)
+{
+    openEditor();
+    auto& e = *editor;
+    guitest::pump (200);
+    processor->phi = 5.0f;
+    processor->theta = -7.0f;
+
+    // Frames run under the message-thread lock, so none is in progress while the
+    // test reads the counter and switches the rotation.
+    const int firstFrame = e.openGLView.getFrameCounter();
+    click (*e.autoRotateToggle);
+    const auto base = guitest::outputFolder().getChildFile ("editor_rotating");
+    base.withFileExtension ("png").deleteFile();
+    e.saveScreenshots (base.getFullPathName());
+    ASSERT_TRUE (guitest::pumpUntil ([&] { return base.withFileExtension ("png").existsAsFile(); }));
+    click (*e.autoRotateToggle);
+    const int frames = e.openGLView.getFrameCounter() - firstFrame;
+
+    float theta = -7.0f, phi = 5.0f;
+    for (int i = 0; i < frames; ++i)
+    {
+        theta = (float) ((double) theta + 0.15);
+        phi = (float) ((double) phi + 0.12);
+    }
+    EXPECT_EQ (processor->theta, theta) << frames << " frames";
+    EXPECT_EQ (processor->phi, phi) << frames << " frames";
+
+    guitest::pump (100);
+    EXPECT_EQ (processor->theta, theta);
+}
+
+// Mesa reads its driver settings, among them a renderer name to report, from the
+// environment when the process makes its first context (ctest runs each test in a
+// process of its own). Under a hardware name the four views smooth their lines; on
+// llvmpipe itself the curve and trail tests see the lines drawn, so plain.
+TEST_F (EditorViewControls, LinesAreSmoothedUnlessTheRendererDropsSmoothedSegments)
+{
+    for (const char* software : { "llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe" })
+        EXPECT_TRUE (rendererDropsSmoothedSegments (software));
+    for (const char* hardware : { "AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-18-amd64)",
+                                  "NVIDIA GeForce GTX 1060 6GB/PCIe/SSE2", (const char*) nullptr })
+        EXPECT_FALSE (rendererDropsSmoothedSegments (hardware));
+
+    const juce::String gpu = "Mesa Intel(R) UHD Graphics 620 (KBL GT2)";
+    setenv ("force_gl_renderer", gpu.toRawUTF8(), 1);
+    openEditor();
+    auto& e = *editor;
+    e.buttonClicked (e.curvesButton.get());
+    auto& c = e.curveComponent;
+    juce::OpenGLAppComponent* views[] = { &e.openGLView, &c.velCurve, &c.dopplerCurve, &c.attenCurve };
+    ASSERT_TRUE (guitest::pumpUntil (
+        [&]
+        {
+            for (auto* view : views)
+                if (view->getFrameCounter() == 0)
+                    return false;
+            return true;
+        }));
+    unsetenv ("force_gl_renderer");
+
+    for (auto* view : views)
+    {
+        // What the latest frame left. The views share one render thread, whose frames
+        // wait for the message thread, so this one dispatches while it waits.
+        juce::String renderer;
+        bool smooth = false;
+        GLint hint = 0;
+        std::atomic<bool> read{ false };
+        view->openGLContext.executeOnGLThread (
+            [&] (juce::OpenGLContext&)
+            {
+                using namespace juce::gl;
+                renderer = (const char*) glGetString (GL_RENDERER);
+                smooth = glIsEnabled (GL_LINE_SMOOTH) == GL_TRUE;
+                glGetIntegerv (GL_LINE_SMOOTH_HINT, &hint);
+                read = true;
+            },
+            false);
+        ASSERT_TRUE (guitest::pumpUntil ([&] { return read.load(); }));
+        if (renderer != gpu)
+            GTEST_SKIP() << "the renderer " << renderer << " was chosen before this test";
+        EXPECT_TRUE (smooth);
+        EXPECT_EQ (hint, (GLint) juce::gl::GL_NICEST);
+    }
 }
 
 TEST_F (EditorViewControls, CurvesButtonShowsAndHidesTheModulatorWindow)

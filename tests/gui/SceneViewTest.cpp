@@ -218,36 +218,6 @@ TEST_F (SceneView, OverlayBandsTextAndPresetName)
     EXPECT_EQ (guitest::countPixels (empty, { 508, 10, 200, 22 }, dark), 0);
 }
 
-TEST_F (SceneView, AutoRotationAdvancesTheCameraPerFrame)
-{
-    guitest::pump (100);
-    processor->phi = 5.0f;
-    processor->theta = -7.0f;
-    const int firstFrame = view->getFrameCounter();
-
-    // Frames run under the message-thread lock, so none is in progress while the
-    // test reads the counter and switches the rotation off.
-    view->autoRotate = true;
-    view->openGLContext.triggerRepaint();
-    ASSERT_TRUE (guitest::pumpUntil ([&] { return view->getFrameCounter() > firstFrame; }));
-    view->autoRotate = false;
-    const int frames = view->getFrameCounter() - firstFrame;
-
-    float theta = -7.0f, phi = 5.0f;
-    for (int i = 0; i < frames; ++i)
-    {
-        theta = (float) ((double) theta + 0.15);
-        phi = (float) ((double) phi + 0.12);
-    }
-
-    EXPECT_EQ (processor->theta, theta);
-    EXPECT_EQ (processor->phi, phi);
-
-    view->openGLContext.triggerRepaint();
-    guitest::pump (100);
-    EXPECT_EQ (processor->theta, theta);
-}
-
 TEST_F (SceneView, ScreenshotReplacesAFileAndSkipsWhenTheContextIsCurrent)
 {
     const auto base = guitest::outputFolder().getChildFile ("scene_replace");

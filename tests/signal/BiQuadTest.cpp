@@ -336,93 +336,100 @@ TEST (BiQuadCascade, EqualsItsSectionsAppliedOneAfterAnother)
 }
 
 // The cascade may run its sections side by side; whatever the number of sections, the
-// block length (shorter than, equal to or longer than the cascade) and the sections'
-// designs, every sample must equal that of the sections run one after another.
+// block length (shorter than, equal to or longer than the cascade), the sections'
+// designs and the vector instructions it may use, every sample must equal that of
+// the sections run one after another.
 TEST (BiQuadCascade, AnyLengthAndDesignsEqualTheSectionsOneAfterAnother)
 {
-    for (int stages : { 1, 2, 3, 4, 5, 7, 8, 9, 12, 17 })
-        for (int length : { 1, 2, 3, 7, 8, 9, 16, 17, 33, 100 })
-        {
-            BiQuadNX cascade (stages, al::BIQUAD_LOWPASS, 48000.0);
-            std::vector<BiQuad> sections;
-            for (int k = 0; k < stages; ++k)
+    for (auto simd : { al::BiQuadSimd::widest, al::BiQuadSimd::sse2 })
+        for (int stages : { 1, 2, 3, 4, 5, 7, 8, 9, 12, 17 })
+            for (int length : { 1, 2, 3, 7, 8, 9, 16, 17, 33, 100 })
             {
-                const auto type = (al::BIQUADTYPE) (k % 7);
-                cascade.stages[k] = BiQuad (type, 48000.0);
-                cascade.stages[k].set (500.0 + 1500.0 * k, 0.5 + 0.2 * k, 3.0);
-                sections.push_back (cascade.stages[k]);
-            }
+                BiQuadNX cascade (stages, al::BIQUAD_LOWPASS, 48000.0);
+                std::vector<BiQuad> sections;
+                for (int k = 0; k < stages; ++k)
+                {
+                    const auto type = (al::BIQUADTYPE) (k % 7);
+                    cascade.stages[k] = BiQuad (type, 48000.0);
+                    cascade.stages[k].set (500.0 + 1500.0 * k, 0.5 + 0.2 * k, 3.0);
+                    sections.push_back (cascade.stages[k]);
+                }
 
-            std::vector<float> a ((size_t) length), b;
-            for (int pass = 0; pass < 3; ++pass)
-            {
-                for (int i = 0; i < length; ++i)
-                    a[(size_t) i] = (float) std::sin (0.37 * (i + pass * length) + 0.01 * i * i);
-                b = a;
-                cascade.processBuffer (a.data(), length);
-                for (auto& s : sections)
-                    s.processBuffer (b.data(), length);
-                ASSERT_EQ (a, b) << stages << " sections, " << length << " samples, pass " << pass;
+                std::vector<float> a ((size_t) length), b;
+                for (int pass = 0; pass < 3; ++pass)
+                {
+                    for (int i = 0; i < length; ++i)
+                        a[(size_t) i] = (float) std::sin (0.37 * (i + pass * length) + 0.01 * i * i);
+                    b = a;
+                    cascade.processBuffer (a.data(), length, simd);
+                    for (auto& s : sections)
+                        s.processBuffer (b.data(), length);
+                    ASSERT_EQ (a, b) << stages << " sections, " << length << " samples, pass " << pass << ", SIMD "
+                                     << (int) simd;
+                }
+                for (int k = 0; k < stages; ++k)
+                {
+                    EXPECT_EQ (cascade.stages[k].x1, sections[(size_t) k].x1);
+                    EXPECT_EQ (cascade.stages[k].x2, sections[(size_t) k].x2);
+                    EXPECT_EQ (cascade.stages[k].y1, sections[(size_t) k].y1);
+                    EXPECT_EQ (cascade.stages[k].y2, sections[(size_t) k].y2);
+                }
             }
-            for (int k = 0; k < stages; ++k)
-            {
-                EXPECT_EQ (cascade.stages[k].x1, sections[(size_t) k].x1);
-                EXPECT_EQ (cascade.stages[k].x2, sections[(size_t) k].x2);
-                EXPECT_EQ (cascade.stages[k].y1, sections[(size_t) k].y1);
-                EXPECT_EQ (cascade.stages[k].y2, sections[(size_t) k].y2);
-            }
-        }
 }
 
 TEST (BiQuadStereoChains, EqualEachChannelsSectionsOneAfterAnother)
 {
-    for (int numSections : { 1, 2, 3, 4, 5, 8, 9, 12, 13 })
-        for (int length : { 1, 2, 5, 11, 12, 13, 40, 257 })
-            for (bool disable : { false, true })
-            {
-                std::vector<BiQuad> chains[2], reference[2];
-                for (int c = 0; c < 2; ++c)
-                    for (int k = 0; k < numSections; ++k)
-                    {
-                        BiQuad b ((al::BIQUADTYPE) ((k + 3 * c) % 7), 44100.0);
-                        b.set (300.0 + 900.0 * k + 50.0 * c, 0.4 + 0.15 * k, -2.0 + c);
-                        chains[c].push_back (b);
-                    }
-                if (disable)
-                    chains[1][(size_t) numSections / 2].enabled = false;
-                reference[0] = chains[0];
-                reference[1] = chains[1];
-                std::vector<BiQuad*> pointers[2];
-                for (int c = 0; c < 2; ++c)
-                    for (auto& b : chains[c])
-                        pointers[c].push_back (&b);
-
-                std::vector<float> samples[2], expected[2];
-                for (int pass = 0; pass < 2; ++pass)
+    for (auto simd : { al::BiQuadSimd::widest, al::BiQuadSimd::sse2 })
+        for (int numSections : { 1, 2, 3, 4, 5, 8, 9, 12, 13 })
+            for (int length : { 1, 2, 5, 11, 12, 13, 40, 257 })
+                for (bool disable : { false, true })
                 {
+                    std::vector<BiQuad> chains[2], reference[2];
                     for (int c = 0; c < 2; ++c)
+                        for (int k = 0; k < numSections; ++k)
+                        {
+                            BiQuad b ((al::BIQUADTYPE) ((k + 3 * c) % 7), 44100.0);
+                            b.set (300.0 + 900.0 * k + 50.0 * c, 0.4 + 0.15 * k, -2.0 + c);
+                            chains[c].push_back (b);
+                        }
+                    if (disable)
+                        chains[1][(size_t) numSections / 2].enabled = false;
+                    reference[0] = chains[0];
+                    reference[1] = chains[1];
+                    std::vector<BiQuad*> pointers[2];
+                    for (int c = 0; c < 2; ++c)
+                        for (auto& b : chains[c])
+                            pointers[c].push_back (&b);
+
+                    std::vector<float> samples[2], expected[2];
+                    for (int pass = 0; pass < 2; ++pass)
                     {
-                        samples[c].resize ((size_t) length);
-                        for (int i = 0; i < length; ++i)
-                            samples[c][(size_t) i] = (float) std::sin (0.21 * (i + pass * length) * (c + 1) + 0.3 * c);
-                        expected[c] = samples[c];
-                        for (auto& b : reference[c])
-                            b.processBuffer (expected[c].data(), length);
+                        for (int c = 0; c < 2; ++c)
+                        {
+                            samples[c].resize ((size_t) length);
+                            for (int i = 0; i < length; ++i)
+                                samples[c][(size_t) i] =
+                                    (float) std::sin (0.21 * (i + pass * length) * (c + 1) + 0.3 * c);
+                            expected[c] = samples[c];
+                            for (auto& b : reference[c])
+                                b.processBuffer (expected[c].data(), length);
+                        }
+                        al::processStereoChains (pointers[0].data(), pointers[1].data(), numSections, samples[0].data(),
+                                                 samples[1].data(), length, simd);
+                        ASSERT_EQ (samples[0], expected[0])
+                            << numSections << " sections, " << length << " samples, SIMD " << (int) simd;
+                        ASSERT_EQ (samples[1], expected[1])
+                            << numSections << " sections, " << length << " samples, SIMD " << (int) simd;
                     }
-                    al::processStereoChains (pointers[0].data(), pointers[1].data(), numSections, samples[0].data(),
-                                             samples[1].data(), length);
-                    ASSERT_EQ (samples[0], expected[0]) << numSections << " sections, " << length << " samples";
-                    ASSERT_EQ (samples[1], expected[1]) << numSections << " sections, " << length << " samples";
+                    for (int c = 0; c < 2; ++c)
+                        for (int k = 0; k < numSections; ++k)
+                        {
+                            EXPECT_EQ (chains[c][(size_t) k].y1, reference[c][(size_t) k].y1);
+                            EXPECT_EQ (chains[c][(size_t) k].y2, reference[c][(size_t) k].y2);
+                            EXPECT_EQ (chains[c][(size_t) k].x1, reference[c][(size_t) k].x1);
+                            EXPECT_EQ (chains[c][(size_t) k].x2, reference[c][(size_t) k].x2);
+                        }
                 }
-                for (int c = 0; c < 2; ++c)
-                    for (int k = 0; k < numSections; ++k)
-                    {
-                        EXPECT_EQ (chains[c][(size_t) k].y1, reference[c][(size_t) k].y1);
-                        EXPECT_EQ (chains[c][(size_t) k].y2, reference[c][(size_t) k].y2);
-                        EXPECT_EQ (chains[c][(size_t) k].x1, reference[c][(size_t) k].x1);
-                        EXPECT_EQ (chains[c][(size_t) k].x2, reference[c][(size_t) k].x2);
-                    }
-            }
 }
 
 TEST (BiQuadCascade, DisabledSectionInTheMiddlePassesItsInput)
