@@ -3,8 +3,6 @@
 
 #include "QuorvelSynth.h"
 
-#include "gam/Sync.h"
-
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -133,7 +131,7 @@ void QuorvelV2AudioProcessor::prepareToPlay (double newSampleRate, int samplesPe
         filter1x[c]->sampleRate = newSampleRate;
         filter4x[c]->setSampleRate (newSampleRate);
     }
-    gam::Sync::master().spu (newSampleRate);
+    oscillatorClock.spu (newSampleRate);
     auto& envelope = agents[0].adsr;
     const float envelopeRate = envelope.sampleRate;
     agents[0].setSampleRate ((float) newSampleRate);

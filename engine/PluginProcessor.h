@@ -94,7 +94,10 @@ public:
     void manualVelocity (int agentIndex);
     void manualBounds (int agentIndex);
 
-    Agent agents[1];
+    // This instance's sample-rate clock, which only its own prepareToPlay sets: a host
+    // may run instances at different rates in one process.
+    gam::Sync oscillatorClock;
+    Agent agents[1]{ Agent (oscillatorClock) };
     DisplayValue modFreq[3];
     DisplayValue modDepth[3];
     DisplayValue modIndex[3];

@@ -62,11 +62,12 @@ void makeMarker (al::Mesh& mesh, float radius)
 }
 } // namespace
 
-Agent::Agent()
+Agent::Agent (gam::Sync& oscillatorClock)
     : al::SoundSource (0.1, 20.0, al::ATTEN_INVERSE, al::DOPPLER_DELAY, 0.0, 100000),
       adsr (44100.0f, 0.01f, 0.02f, 0.9f, 0.5f, 2.0f), trail (2000, al::Vec3f()), modulatorHistory (historySize, 0.0f),
       velocityHistory (historySize, 0.0f), attenuationHistory (historySize, 0.0f), trailAlpha (2000, 0.0f),
-      saw (440.0f, 0.0f), sine (440.0f, 0.0f), square (440.0f, 0.0f), wavetable (440.0f, 0.0f, 512)
+      saw (440.0f, 0.0f, oscillatorClock), sine (440.0f, 0.0f, oscillatorClock), square (440.0f, 0.0f, oscillatorClock),
+      wavetable (440.0f, 0.0f, 512, oscillatorClock)
 {
     for (auto& row : inputStore)
         std::fill (std::begin (row), std::end (row), 0.0f);

@@ -34,7 +34,9 @@ public:
     // (100000 samples at 8000 Hz are 4250 m).
     static constexpr double lostDistance = 5000.0;
 
-    Agent();
+    // The oscillators follow the given clock: the processor's own, so that no other
+    // instance's rate reaches them.
+    explicit Agent (gam::Sync& oscillatorClock = gam::Sync::master());
     ~Agent() override;
 
     void onProcessSample (int frame) override;

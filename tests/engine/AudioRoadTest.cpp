@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -540,6 +541,28 @@ TEST (DisplayValues, ReadWholeWhileTheAudioThreadWrites)
     done = true;
     reader.join();
     EXPECT_EQ (torn.load(), 0);
+}
+
+// Hosts run instances at different rates in one process; the one prepared last must
+// not retune the other, in either order.
+TEST (Instances, EachPlaysTheCarrierAtItsOwnRate)
+{
+    for (const double laterRate : { 96000.0, 44100.0 })
+    {
+        const double rates[2] = { laterRate == 96000.0 ? 44100.0 : 96000.0, laterRate };
+        QuorvelV2AudioProcessor first, second;
+        QuorvelV2AudioProcessor* instances[2] = { &first, &second };
+        for (int k = 0; k < 2; ++k)
+            instances[k]->prepareToPlay (rates[k], 512);
+
+        for (int k = 0; k < 2; ++k)
+        {
+            placeStill (*instances[k], al::Vec3d (2.0, 0.0, 0.0));
+            const auto out = render (*instances[k], 40, 512);
+            EXPECT_NEAR (frequencyOf (out.left.data() + 4096, 16384, rates[k]), 501.0, 1.0)
+                << rates[k] << " Hz beside " << rates[1 - k] << " Hz";
+        }
+    }
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
