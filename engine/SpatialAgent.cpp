@@ -1,7 +1,6 @@
 #include "SpatialAgent.h"
 
 #include "QuorvelConversions.h"
-#include "Tausworthe.h"
 
 #include <algorithm>
 #include <cmath>
@@ -168,7 +167,12 @@ float Agent::sourceSample (int frame)
         case 3:
             return wavetable() * 0.125f;
         case 4:
-            return (float) ((double) al::rnd::global().uniform() * 0.2);
+            if (!noiseStarted)
+            {
+                noise.seed (al::rnd::nextSeed());
+                noiseStarted = true;
+            }
+            return (float) ((double) noise.uniform() * 0.2);
         case 5:
             // A frame or channel outside the store has no input: silence.
             if (frame < 0 || frame >= inputFrames || inputChannel < 0 || inputChannel >= inputChannels)
