@@ -669,10 +669,12 @@ void QuorvelV2AudioProcessor::changeProgramName (int, const juce::String&)
 
 void QuorvelV2AudioProcessor::setCurrentPresetName (const juce::String& name)
 {
+    const std::lock_guard<std::mutex> hold (presetNameLock);
     presetName = name;
 }
 juce::String QuorvelV2AudioProcessor::getCurrentPresetName()
 {
+    const std::lock_guard<std::mutex> hold (presetNameLock);
     return presetName;
 }
 
