@@ -565,4 +565,27 @@ TEST (Instances, EachPlaysTheCarrierAtItsOwnRate)
     }
 }
 
+// Hosts build, prepare, play and destroy instances on threads of their own, several
+// at once; the noise source draws on every one of them.
+TEST (Instances, FourThreadsBuildPrepareRenderNoiseAndDestroyAtOnce)
+{
+    std::atomic<int> silent{ 0 };
+    std::vector<std::thread> hosts;
+    for (const double rate : { 44100.0, 96000.0, 22050.0, 48000.0 })
+        hosts.emplace_back (
+            [rate, &silent]
+            {
+                for (int round = 0; round < 3; ++round)
+                {
+                    auto p = std::make_unique<QuorvelV2AudioProcessor>();
+                    choose (*p, kParamOsc1Type, 4);
+                    p->prepareToPlay (rate, 256);
+                    silent += energy (render (*p, 8, 256).left) > 0.0 ? 0 : 1;
+                }
+            });
+    for (auto& host : hosts)
+        host.join();
+    EXPECT_EQ (silent.load(), 0);
+}
+
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
