@@ -3,8 +3,6 @@
 
 #include "QuorvelSynth.h"
 
-#include "gam/Sync.h"
-
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -133,7 +131,7 @@ void QuorvelV2AudioProcessor::prepareToPlay (double newSampleRate, int samplesPe
         filter1x[c]->sampleRate = newSampleRate;
         filter4x[c]->setSampleRate (newSampleRate);
     }
-    gam::Sync::master().spu (newSampleRate);
+    oscillatorClock.spu (newSampleRate);
     auto& envelope = agents[0].adsr;
     const float envelopeRate = envelope.sampleRate;
     agents[0].setSampleRate ((float) newSampleRate);
@@ -671,10 +669,12 @@ void QuorvelV2AudioProcessor::changeProgramName (int, const juce::String&)
 
 void QuorvelV2AudioProcessor::setCurrentPresetName (const juce::String& name)
 {
+    const std::lock_guard<std::mutex> hold (presetNameLock);
     presetName = name;
 }
 juce::String QuorvelV2AudioProcessor::getCurrentPresetName()
 {
+    const std::lock_guard<std::mutex> hold (presetNameLock);
     return presetName;
 }
 

@@ -13,7 +13,9 @@
 #include "al/Dbap.h"
 #include "al/StereoPanner.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class QuorvelV2AudioProcessor : public juce::AudioProcessor
@@ -94,23 +96,26 @@ public:
     void manualVelocity (int agentIndex);
     void manualBounds (int agentIndex);
 
-    Agent agents[1];
+    // This instance's sample-rate clock, which only its own prepareToPlay sets: a host
+    // may run instances at different rates in one process.
+    gam::Sync oscillatorClock;
+    Agent agents[1]{ Agent (oscillatorClock) };
     DisplayValue modFreq[3];
     DisplayValue modDepth[3];
     DisplayValue modIndex[3];
     DisplayValue totalDepth;
     DisplayValue bandwidth;
 
-    // Camera of the 3-D view: written by the message thread, and by the view's render
-    // thread only while it holds the message-thread lock.
-    float phi = 5.0f;
-    float theta = -7.0f;
-    float scale = 0.1f;
+    // Camera of the 3-D view: written by the message thread and by the view's render
+    // thread (which then holds the message-thread lock), and read by the saved state,
+    // which a host may ask for on any thread.
+    std::atomic<float> phi{ 5.0f };
+    std::atomic<float> theta{ -7.0f };
+    std::atomic<float> scale{ 0.1f };
 
     int filterType = 0;
     double sampleRate = 44100.0;
     juce::OwnedArray<ZKParameter> parameters;
-    juce::String presetName;
     juce::Synthesiser synth;
     std::unique_ptr<al::BiQuadNX> filter8x[2];
     std::unique_ptr<al::BiQuad> filter1x[2];
@@ -144,6 +149,10 @@ private:
     int filterChains (al::BiQuad* (&out)[2][maxChainLength]) const;
 
     ListenerSwitch listenerSwitch{ scene };
+    // Written on the message thread, read by the saved state on any thread; never
+    // touched by the audio thread.
+    juce::String presetName;
+    std::mutex presetNameLock;
     int sliceSamples = 512;
     // Stands in for an output channel the host's buffer lacks, so that the panners
     // always have two channels to write.

@@ -140,7 +140,7 @@ void QuorvelV2AudioProcessor::setStateInformation (const void* data, int sizeInB
 void QuorvelV2AudioProcessor::saveStateToXML (juce::XmlElement& xml)
 {
     xml.setAttribute ("pluginVersion", numberText (1.0));
-    xml.setAttribute ("presetName", presetName);
+    xml.setAttribute ("presetName", getCurrentPresetName());
 
     for (int index = 0; index < parameters.size(); ++index)
         xml.setAttribute (parameters[index]->identifier, numberText ((double) getParameter (index)));
@@ -155,7 +155,7 @@ void QuorvelV2AudioProcessor::loadStateFromXML (juce::XmlElement* xml)
     if (xml == nullptr || !isStateElement (*xml))
         return;
 
-    presetName = xml->getStringAttribute ("presetName");
+    setCurrentPresetName (xml->getStringAttribute ("presetName"));
 
     JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
     for (int index = 0; index < parameters.size(); ++index)
@@ -214,5 +214,5 @@ void QuorvelV2AudioProcessor::setStateFromFile (juce::File file)
     if (xml != nullptr && isStateElement (*xml))
         loadStateFromXML (xml.get());
     else
-        presetName = "Error Loading Preset";
+        setCurrentPresetName ("Error Loading Preset");
 }

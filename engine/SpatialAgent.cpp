@@ -1,7 +1,6 @@
 #include "SpatialAgent.h"
 
 #include "QuorvelConversions.h"
-#include "Tausworthe.h"
 
 #include <algorithm>
 #include <cmath>
@@ -62,11 +61,12 @@ void makeMarker (al::Mesh& mesh, float radius)
 }
 } // namespace
 
-Agent::Agent()
+Agent::Agent (gam::Sync& oscillatorClock)
     : al::SoundSource (0.1, 20.0, al::ATTEN_INVERSE, al::DOPPLER_DELAY, 0.0, 100000),
       adsr (44100.0f, 0.01f, 0.02f, 0.9f, 0.5f, 2.0f), trail (2000, al::Vec3f()), modulatorHistory (historySize, 0.0f),
       velocityHistory (historySize, 0.0f), attenuationHistory (historySize, 0.0f), trailAlpha (2000, 0.0f),
-      saw (440.0f, 0.0f), sine (440.0f, 0.0f), square (440.0f, 0.0f), wavetable (440.0f, 0.0f, 512)
+      saw (440.0f, 0.0f, oscillatorClock), sine (440.0f, 0.0f, oscillatorClock), square (440.0f, 0.0f, oscillatorClock),
+      wavetable (440.0f, 0.0f, 512, oscillatorClock)
 {
     for (auto& row : inputStore)
         std::fill (std::begin (row), std::end (row), 0.0f);
@@ -167,7 +167,12 @@ float Agent::sourceSample (int frame)
         case 3:
             return wavetable() * 0.125f;
         case 4:
-            return (float) ((double) al::rnd::global().uniform() * 0.2);
+            if (!noiseStarted)
+            {
+                noise.seed (al::rnd::nextSeed());
+                noiseStarted = true;
+            }
+            return (float) ((double) noise.uniform() * 0.2);
         case 5:
             // A frame or channel outside the store has no input: silence.
             if (frame < 0 || frame >= inputFrames || inputChannel < 0 || inputChannel >= inputChannels)

@@ -2,6 +2,7 @@
 
 #include "ADSR.h"
 #include "AgentHandover.h"
+#include "Tausworthe.h"
 
 #include "al/Drawable.h"
 #include "al/Mesh.h"
@@ -34,7 +35,9 @@ public:
     // (100000 samples at 8000 Hz are 4250 m).
     static constexpr double lostDistance = 5000.0;
 
-    Agent();
+    // The oscillators follow the given clock: the processor's own, so that no other
+    // instance's rate reaches them.
+    explicit Agent (gam::Sync& oscillatorClock = gam::Sync::master());
     ~Agent() override;
 
     void onProcessSample (int frame) override;
@@ -97,6 +100,8 @@ public:
     gam::Square<float, gam::Synced> square;
     gam::Osc<float, gam::ipl::Linear, gam::phsInc::Loop, gam::Synced> wavetable;
     std::atomic<bool> showPoints{ false };
+    // The noise source's generator, this agent's alone; seeded at its first draw.
+    al::rnd::Tausworthe noise;
     float sampleRate = 44100.0f;
     double currentFreq = 220.0;
     double targetFreq = 220.0;
@@ -124,6 +129,7 @@ private:
 
     TrailGuard trailGuard;
     std::atomic<bool> recentrePending{ false };
+    bool noiseStarted = false;
 
     struct Shown
     {

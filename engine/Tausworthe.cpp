@@ -1,5 +1,6 @@
 #include "Tausworthe.h"
 
+#include <atomic>
 #include <cstring>
 #include <ctime>
 
@@ -25,27 +26,19 @@ void Tausworthe::seed (uint32_t s)
     const uint32_t z2 = congruential (z1);
     const uint32_t z3 = congruential (z2);
     const uint32_t z4 = congruential (z3);
-    z[0].store (invertIfStuck (z1, 0x0FFFFFFEu), std::memory_order_relaxed);
-    z[1].store (invertIfStuck (z2, 0x0FFFFFF8u), std::memory_order_relaxed);
-    z[2].store (invertIfStuck (z3, 0x0FFFFFF0u), std::memory_order_relaxed);
-    z[3].store (invertIfStuck (z4, 0x0FFFFF80u), std::memory_order_relaxed);
+    z[0] = invertIfStuck (z1, 0x0FFFFFFEu);
+    z[1] = invertIfStuck (z2, 0x0FFFFFF8u);
+    z[2] = invertIfStuck (z3, 0x0FFFFFF0u);
+    z[3] = invertIfStuck (z4, 0x0FFFFF80u);
 }
 
 uint32_t Tausworthe::operator()()
 {
-    uint32_t z1 = z[0].load (std::memory_order_relaxed);
-    uint32_t z2 = z[1].load (std::memory_order_relaxed);
-    uint32_t z3 = z[2].load (std::memory_order_relaxed);
-    uint32_t z4 = z[3].load (std::memory_order_relaxed);
-    z1 = ((z1 & 0xFFFFFFFEu) << 18) ^ (((z1 << 6) ^ z1) >> 13);
-    z2 = ((z2 & 0xFFFFFFF8u) << 2) ^ (((z2 << 2) ^ z2) >> 27);
-    z3 = ((z3 & 0xFFFFFFF0u) << 7) ^ (((z3 << 13) ^ z3) >> 21);
-    z4 = ((z4 & 0xFFFFFF80u) << 13) ^ (((z4 << 3) ^ z4) >> 12);
-    z[0].store (z1, std::memory_order_relaxed);
-    z[1].store (z2, std::memory_order_relaxed);
-    z[2].store (z3, std::memory_order_relaxed);
-    z[3].store (z4, std::memory_order_relaxed);
-    return z1 ^ z2 ^ z3 ^ z4;
+    z[0] = ((z[0] & 0xFFFFFFFEu) << 18) ^ (((z[0] << 6) ^ z[0]) >> 13);
+    z[1] = ((z[1] & 0xFFFFFFF8u) << 2) ^ (((z[1] << 2) ^ z[1]) >> 27);
+    z[2] = ((z[2] & 0xFFFFFFF0u) << 7) ^ (((z[2] << 13) ^ z[2]) >> 21);
+    z[3] = ((z[3] & 0xFFFFFF80u) << 13) ^ (((z[3] << 3) ^ z[3]) >> 12);
+    return z[0] ^ z[1] ^ z[2] ^ z[3];
 }
 
 float Tausworthe::uniform()
@@ -62,10 +55,12 @@ uint32_t seed()
     return s;
 }
 
-Tausworthe& global()
+uint32_t nextSeed()
 {
-    static Tausworthe generator (seed());
-    return generator;
+    // Steps of the golden ratio times 2^32 keep the seeds of any number of generators
+    // apart; a lock-free count, as the first draw comes on an audio thread.
+    static std::atomic<uint32_t> started{ 0 };
+    return seed() + started.fetch_add (1, std::memory_order_relaxed) * 0x9E3779B9u;
 }
 
 } // namespace al::rnd

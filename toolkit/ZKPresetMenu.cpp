@@ -280,33 +280,47 @@ void ZKPresetMenu::populatePresets()
     presetMenu.addSubMenu ("User Presets", userMenu, true);
 }
 
+struct ZKPresetMenu::FolderWalk
+{
+    juce::File root;
+    std::vector<juce::String> foldersBeingWalked;
+    int entriesLeft = maxListedEntries;
+};
+
 void ZKPresetMenu::presetFolderConstructor (juce::File& folder, juce::PopupMenu& menu, int& nextId)
 {
-    std::vector<juce::String> foldersBeingWalked;
-    walkFolder (folder, menu, nextId, foldersBeingWalked);
+    FolderWalk walk;
+    walk.root = juce::File (resolvedPath (folder));
+    walkFolder (folder, menu, nextId, walk);
 }
 
-// A link inside the tree may lead back to a folder that is still being walked;
-// following it would descend without end, so such a folder is not entered
-// again.
-void ZKPresetMenu::walkFolder (const juce::File& folder, juce::PopupMenu& menu, int& nextId,
-                               std::vector<juce::String>& foldersBeingWalked)
+// Links inside the tree are followed only where they stay in it: a link to a home
+// folder, to the root or to a network mount would have the message thread list all
+// of that. A link back to a folder still being walked would descend without end, so
+// such a folder is not entered again either.
+void ZKPresetMenu::walkFolder (const juce::File& folder, juce::PopupMenu& menu, int& nextId, FolderWalk& walk)
 {
     const auto here = resolvedPath (folder);
+    auto& walking = walk.foldersBeingWalked;
 
-    if (std::find (foldersBeingWalked.begin(), foldersBeingWalked.end(), here) != foldersBeingWalked.end())
+    const bool insideTree = juce::File (here) == walk.root || juce::File (here).isAChildOf (walk.root);
+    if (!insideTree || (int) walking.size() > maxFolderDepth ||
+        std::find (walking.begin(), walking.end(), here) != walking.end())
         return;
 
-    foldersBeingWalked.push_back (here);
+    walking.push_back (here);
 
     for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFilesAndDirectories))
     {
+        if (walk.entriesLeft <= 0)
+            break;
+        --walk.entriesLeft;
         const auto file = entry.getFile();
 
         if (entry.isDirectory())
         {
             juce::PopupMenu subMenu;
-            walkFolder (file, subMenu, nextId, foldersBeingWalked);
+            walkFolder (file, subMenu, nextId, walk);
             menu.addSubMenu (file.getFileNameWithoutExtension(), subMenu, true);
         }
         else if (file.hasFileExtension (presetExtension))
@@ -317,5 +331,5 @@ void ZKPresetMenu::walkFolder (const juce::File& folder, juce::PopupMenu& menu, 
         }
     }
 
-    foldersBeingWalked.pop_back();
+    walking.pop_back();
 }

@@ -33,6 +33,12 @@ public:
 
     static void presetMenuStaticCallback (int result, ZKPresetMenu* strip);
 
+    // Limits of one folder walk, which runs on the message thread: folders deeper than
+    // this below the preset folder, and entries beyond this many, are shown as an
+    // unreadable folder is, an empty submenu.
+    static constexpr int maxFolderDepth = 8;
+    static constexpr int maxListedEntries = 4096;
+
     // What the save dialog does with the file the user confirmed; an empty file
     // stands for a cancelled dialog.
     void saveChosenPreset (const juce::File& chosen);
@@ -84,8 +90,8 @@ public:
     std::unique_ptr<juce::FileChooser> fileChooser;
 
 private:
-    void walkFolder (const juce::File& folder, juce::PopupMenu& menu, int& nextId,
-                     std::vector<juce::String>& foldersBeingWalked);
+    struct FolderWalk;
+    void walkFolder (const juce::File& folder, juce::PopupMenu& menu, int& nextId, FolderWalk& walk);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZKPresetMenu)
 };

@@ -24,7 +24,8 @@ class Accum : public Ts
 public:
     // The phase is in cycles. It is stored one increment early so that the first
     // advance lands on it.
-    explicit Accum (float frequency = 0.0f, float phaseCycles = 0.0f)
+    explicit Accum (float frequency = 0.0f, float phaseCycles = 0.0f, Sync& followed = Sync::master())
+        : Ts (followed)
     {
         freq = frequency;
         inc = incFor (freq);

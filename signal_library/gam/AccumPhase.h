@@ -11,7 +11,8 @@ template <class Tv = float, class Ts = Synced>
 class AccumPhase : public Ts
 {
 public:
-    explicit AccumPhase (Tv frequency = Tv (0), Tv phaseCycles = Tv (0))
+    explicit AccumPhase (Tv frequency = Tv (0), Tv phaseCycles = Tv (0), Sync& followed = Sync::master())
+        : Ts (followed)
     {
         radPerHz = Tv (6.283185307179586 * this->ups);
         inc = frequency * radPerHz;

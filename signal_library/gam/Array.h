@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <new>
 #include <type_traits>
 
@@ -46,7 +47,9 @@ struct Allocator
 };
 
 // A table whose storage blocks are shared through a process-wide reference count. The
-// count is touched only when arrays are made, resized or released, never while sampling.
+// count is touched only when arrays are made, resized or released, never while sampling;
+// plug-in instances are built and destroyed on any thread, several at once, so every
+// use of the count takes its lock.
 template <class T, class S = SizeArrayPow2, class A = Allocator<T>>
 class ArrayBase : public A
 {
@@ -64,7 +67,10 @@ public:
     ArrayBase (const ArrayBase& other) : elems (other.elems), sizePolicy (other.sizePolicy)
     {
         if (elems != nullptr)
+        {
+            const std::lock_guard<std::mutex> hold (refLock());
             ++refCount()[elems];
+        }
     }
 
     ArrayBase& operator= (const ArrayBase&) = delete;
@@ -98,7 +104,10 @@ public:
 
         clear();
         elems = block;
-        refCount()[block] = 1;
+        {
+            const std::lock_guard<std::mutex> hold (refLock());
+            refCount()[block] = 1;
+        }
         sizePolicy (size);
         onResize();
     }
@@ -109,30 +118,42 @@ public:
     {
         if (elems == nullptr)
             return;
-        auto& counts = refCount();
-        auto found = counts.find (elems);
-        if (found == counts.end() || found->second == 0)
-            return;
-        if (--found->second == 0)
+        bool last = false;
         {
-            counts.erase (found);
-            A::deallocate (elems);
+            const std::lock_guard<std::mutex> hold (refLock());
+            auto& counts = refCount();
+            auto found = counts.find (elems);
+            if (found == counts.end() || found->second == 0)
+                return;
+            last = --found->second == 0;
+            if (last)
+                counts.erase (found);
         }
+        if (last)
+            A::deallocate (elems);
         elems = nullptr;
         sizePolicy = S();
     }
 
     static int references (const T* block)
     {
+        const std::lock_guard<std::mutex> hold (refLock());
         const auto& counts = refCount();
         auto found = counts.find (block);
         return found == counts.end() ? 0 : found->second;
     }
 
+    // The map itself; whoever uses it directly holds refLock() meanwhile.
     static std::map<const T*, int>& refCount()
     {
         static auto* const counts = new std::map<const T*, int>();
         return *counts;
+    }
+
+    static std::mutex& refLock()
+    {
+        static auto* const lock = new std::mutex();
+        return *lock;
     }
 
     virtual void onResize() {}

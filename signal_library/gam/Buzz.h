@@ -14,8 +14,8 @@ template <class Tv = float, class Ts = Synced>
 class Buzz : public AccumPhase<Tv, Ts>
 {
 public:
-    Buzz (Tv frequency = Tv (440), Tv phaseCycles = Tv (0), Tv harmonics = Tv (8))
-        : AccumPhase<Tv, Ts> (frequency, phaseCycles)
+    Buzz (Tv frequency = Tv (440), Tv phaseCycles = Tv (0), Tv harmonics = Tv (8), Sync& followed = Sync::master())
+        : AccumPhase<Tv, Ts> (frequency, phaseCycles, followed)
     {
         Buzz::onResync (1.0);
         setCount (harmonics);
@@ -122,7 +122,8 @@ template <class Tv = float, class Ts = Synced>
 class Impulse : public Buzz<Tv, Ts>
 {
 public:
-    explicit Impulse (Tv frequency = Tv (440), Tv phaseCycles = Tv (0)) : Buzz<Tv, Ts> (frequency, phaseCycles, Tv (8))
+    explicit Impulse (Tv frequency = Tv (440), Tv phaseCycles = Tv (0), Sync& followed = Sync::master())
+        : Buzz<Tv, Ts> (frequency, phaseCycles, Tv (8), followed)
     {
         Impulse::onResync (1.0);
     }
@@ -139,7 +140,10 @@ template <class Tv = float, class Ts = Synced>
 class Saw : public Impulse<Tv, Ts>
 {
 public:
-    explicit Saw (Tv frequency = Tv (440), Tv phaseCycles = Tv (0)) : Impulse<Tv, Ts> (frequency, phaseCycles) {}
+    explicit Saw (Tv frequency = Tv (440), Tv phaseCycles = Tv (0), Sync& followed = Sync::master())
+        : Impulse<Tv, Ts> (frequency, phaseCycles, followed)
+    {
+    }
 };
 
 // The owner integrates odd() into a square.
@@ -147,7 +151,10 @@ template <class Tv = float, class Ts = Synced>
 class Square : public Impulse<Tv, Ts>
 {
 public:
-    explicit Square (Tv frequency = Tv (440), Tv phaseCycles = Tv (0)) : Impulse<Tv, Ts> (frequency, phaseCycles) {}
+    explicit Square (Tv frequency = Tv (440), Tv phaseCycles = Tv (0), Sync& followed = Sync::master())
+        : Impulse<Tv, Ts> (frequency, phaseCycles, followed)
+    {
+    }
 };
 
 } // namespace gam

@@ -38,8 +38,9 @@ template <class Tv = float, class Ti = ipl::Linear, class Sp = phsInc::Loop, cla
 class Osc : public Accum<Sp, Ts>, public ArrayPow2<Tv>
 {
 public:
-    Osc (float frequency = 440.0f, float phaseCycles = 0.0f, uint32_t tableSize = 512)
-        : Accum<Sp, Ts> (frequency, phaseCycles), ArrayPow2<Tv> (tableSize, Tv (0))
+    Osc (float frequency = 440.0f, float phaseCycles = 0.0f, uint32_t tableSize = 512,
+         Sync& followed = Sync::master())
+        : Accum<Sp, Ts> (frequency, phaseCycles, followed), ArrayPow2<Tv> (tableSize, Tv (0))
     {
     }
 

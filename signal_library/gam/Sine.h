@@ -11,7 +11,10 @@ template <class Tv = float, class Ts = Synced>
 class Sine : public AccumPhase<Tv, Ts>
 {
 public:
-    explicit Sine (Tv frequency = Tv (0), Tv phaseCycles = Tv (0)) : AccumPhase<Tv, Ts> (frequency, phaseCycles) {}
+    explicit Sine (Tv frequency = Tv (0), Tv phaseCycles = Tv (0), Sync& followed = Sync::master())
+        : AccumPhase<Tv, Ts> (frequency, phaseCycles, followed)
+    {
+    }
 
     // The offset in Hz applies to this one step only.
     Tv operator() (Tv frequencyOffset = Tv (0))

@@ -5,9 +5,13 @@
 namespace gam
 {
 
-Synced::Synced()
+Synced::Synced() : Synced (Sync::master())
 {
-    sync (Sync::master());
+}
+
+Synced::Synced (Sync& followed)
+{
+    sync (followed);
 }
 
 Synced::~Synced()

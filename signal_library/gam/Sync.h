@@ -19,9 +19,11 @@ struct Node2
 class Synced : public Node2<Synced>
 {
 public:
-    // Links the observer to the master clock. Only the base's empty onResync runs here;
-    // derived constructors finish with initSynced() once their own fields are set.
+    // Links the observer to the master clock, or to the given one. Only the base's empty
+    // onResync runs here; derived constructors finish with initSynced() once their own
+    // fields are set.
     Synced();
+    explicit Synced (Sync& followed);
     virtual ~Synced();
 
     Synced (const Synced&) = delete;
@@ -50,8 +52,11 @@ private:
     void unlink();
 };
 
-// The shared sample-rate clock; observers are linked at the front of its list, so the
-// newest is notified first. The clock owns none of them.
+// A sample-rate clock; observers are linked at the front of its list, so the newest is
+// notified first. The clock owns none of them. Its list has no lock: it changes as its
+// observers are built and destroyed and is walked by spu(), so a clock and its observers
+// belong to one owner, which does those things one at a time. Each plug-in instance
+// keeps a clock of its own for that reason.
 class Sync
 {
 public:
@@ -61,7 +66,8 @@ public:
     Sync (const Sync&) = delete;
     Sync& operator= (const Sync&) = delete;
 
-    // Process-wide clock, created on first use and never destroyed.
+    // Process-wide clock, created on first use and never destroyed; the clock of every
+    // observer built without one.
     static Sync& master();
 
     double spu() const { return mSPU; }

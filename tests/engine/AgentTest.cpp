@@ -10,6 +10,7 @@
 #include <ctime>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -171,22 +172,27 @@ TEST (AgentSignal, SquareLeakilyIntegratesTheOddHarmonicsBuzz)
     EXPECT_GT (std::abs (integrator), 0.05f);
 }
 
-TEST (AgentSignal, NoiseContinuesOneProcessWideSequence)
+// Instances may play on two audio threads at once: each agent continues a sequence
+// of its own, whoever else draws in between, and no two agents play the same one.
+TEST (AgentSignal, NoiseContinuesASequenceOfEachAgentsOwn)
 {
-    auto first = makeStillAgent (4);
-    auto second = makeStillAgent (4);
-    first->onProcessSample (0); // the generator exists from here on
+    std::unique_ptr<Agent> agents[2] = { makeStillAgent (4), makeStillAgent (4) };
+    for (auto& agent : agents)
+        agent->onProcessSample (0); // each generator is seeded at its first draw
 
-    al::rnd::Tausworthe reference (al::rnd::global());
-    for (int i = 0; i < 20; ++i)
+    al::rnd::Tausworthe references[2] = { agents[0]->noise, agents[1]->noise };
+    std::vector<float> played[2];
+    for (int i = 0; i < 40; ++i)
     {
-        Agent& agent = (i % 2 == 0) ? *second : *first;
-        agent.onProcessSample (0);
-        const float expected = (float) ((double) (float) ((double) reference.uniform() * 0.2) * 0.9);
-        ASSERT_EQ (newest (agent), expected) << "sample " << i;
-        EXPECT_GE (newest (agent), 0.0f);
-        EXPECT_LT (newest (agent), 0.2f * 0.9f);
+        const int k = (i / 3) % 2;
+        agents[k]->onProcessSample (0);
+        const float expected = (float) ((double) (float) ((double) references[k].uniform() * 0.2) * 0.9);
+        ASSERT_EQ (newest (*agents[k]), expected) << "sample " << i;
+        EXPECT_GE (expected, 0.0f);
+        EXPECT_LT (expected, 0.2f * 0.9f);
+        played[k].push_back (expected);
     }
+    EXPECT_NE (played[0], played[1]);
 
     const uint32_t seed = al::rnd::seed();
     EXPECT_EQ (al::rnd::seed(), seed) << "seeded once per process";

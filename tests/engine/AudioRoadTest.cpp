@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -543,6 +544,51 @@ TEST (DisplayValues, ReadWholeWhileTheAudioThreadWrites)
     done = true;
     reader.join();
     EXPECT_EQ (torn.load(), 0);
+}
+
+// Hosts run instances at different rates in one process; the one prepared last must
+// not retune the other, in either order.
+TEST (Instances, EachPlaysTheCarrierAtItsOwnRate)
+{
+    for (const double laterRate : { 96000.0, 44100.0 })
+    {
+        const double rates[2] = { laterRate == 96000.0 ? 44100.0 : 96000.0, laterRate };
+        QuorvelV2AudioProcessor first, second;
+        QuorvelV2AudioProcessor* instances[2] = { &first, &second };
+        for (int k = 0; k < 2; ++k)
+            instances[k]->prepareToPlay (rates[k], 512);
+
+        for (int k = 0; k < 2; ++k)
+        {
+            placeStill (*instances[k], al::Vec3d (2.0, 0.0, 0.0));
+            const auto out = render (*instances[k], 40, 512);
+            EXPECT_NEAR (frequencyOf (out.left.data() + 4096, 16384, rates[k]), 501.0, 1.0)
+                << rates[k] << " Hz beside " << rates[1 - k] << " Hz";
+        }
+    }
+}
+
+// Hosts build, prepare, play and destroy instances on threads of their own, several
+// at once; the noise source draws on every one of them.
+TEST (Instances, FourThreadsBuildPrepareRenderNoiseAndDestroyAtOnce)
+{
+    std::atomic<int> silent{ 0 };
+    std::vector<std::thread> hosts;
+    for (const double rate : { 44100.0, 96000.0, 22050.0, 48000.0 })
+        hosts.emplace_back (
+            [rate, &silent]
+            {
+                for (int round = 0; round < 3; ++round)
+                {
+                    auto p = std::make_unique<QuorvelV2AudioProcessor>();
+                    choose (*p, kParamOsc1Type, 4);
+                    p->prepareToPlay (rate, 256);
+                    silent += energy (render (*p, 8, 256).left) > 0.0 ? 0 : 1;
+                }
+            });
+    for (auto& host : hosts)
+        host.join();
+    EXPECT_EQ (silent.load(), 0);
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

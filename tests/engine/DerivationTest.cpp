@@ -33,7 +33,7 @@ TEST (Derivation, ConstructionReflectsTheDefaults)
 {
     QuorvelV2AudioProcessor p;
     EXPECT_EQ (p.sampleRate, 44100.0);
-    EXPECT_TRUE (p.presetName.isEmpty());
+    EXPECT_TRUE (p.getCurrentPresetName().isEmpty());
 
     // The agent starts at 220 Hz; speed 9.996 m/s on x between 6.4 m and 6.4 m, sine motion.
     const float f = 220.0f;

@@ -589,6 +589,44 @@ TEST_F (PresetStripTest, FolderLinkBackIntoTheTreeEndsTheWalk)
         }
 }
 
+// A link out of the preset folder (here to the whole file system), folders below the
+// depth limit and entries past the entry limit all show as an unreadable folder does.
+TEST_F (PresetStripTest, WalkStaysInsideThePresetFolderAndWithinItsLimits)
+{
+    writePreset (presetFolder.getChildFile ("a.zkp"), "alpha");
+    ASSERT_EQ (symlink ("/", presetFolder.getChildFile ("everything").getFullPathName().toRawUTF8()), 0);
+    auto deepest = presetFolder;
+    for (int depth = 1; depth <= ZKPresetMenu::maxFolderDepth + 1; ++depth)
+        deepest = deepest.getChildFile ("level" + juce::String (depth));
+    writePreset (deepest.getChildFile ("deep.zkp"), "deep");
+
+    auto& s = makeStrip();
+
+    const auto& user = subMenuOf (s.presetMenu, "User Presets");
+    for (const auto& entry : entriesOf (user))
+        if (entry.text == "everything")
+        {
+            EXPECT_TRUE (entry.isSubMenu);
+            EXPECT_FALSE (entry.enabled);
+        }
+    const juce::PopupMenu* menu = &user;
+    for (int depth = 1; depth <= ZKPresetMenu::maxFolderDepth; ++depth)
+        menu = &subMenuOf (*menu, "level" + juce::String (depth));
+    const auto last = entriesOf (*menu);
+    ASSERT_EQ (last.size(), 1u);
+    EXPECT_FALSE (last[0].enabled);
+
+    EXPECT_EQ (s.presetFiles.size(), 2u);
+
+    const auto many = presetFolder.getChildFile ("many");
+    many.createDirectory();
+    for (int i = 0; i < ZKPresetMenu::maxListedEntries; ++i)
+        ASSERT_TRUE (many.getChildFile (juce::String (i) + ".zkp").create());
+    s.populatePresets();
+    EXPECT_LE (s.presetFiles.size(), 2u * ZKPresetMenu::maxListedEntries);
+    EXPECT_GT (s.presetFiles.size(), 2u * (ZKPresetMenu::maxListedEntries - 20));
+}
+
 TEST_F (PresetStripTest, ButtonsReachTheirHandlersThroughRealClicks)
 {
     writePreset (presetFolder.getChildFile ("a.zkp"), "alpha");

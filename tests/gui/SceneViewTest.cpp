@@ -1,6 +1,7 @@
 #include "EditorFixture.h"
 
 #include <atomic>
+#include <cmath>
 #include <thread>
 
 namespace
@@ -311,4 +312,59 @@ TEST_F (SceneView, ViewsDrawWhileAudioRendersOnAnotherThread)
     EXPECT_GT (blocks.load(), 20);
     EXPECT_TRUE (guitest::loadPng (base.withFileExtension ("png")).isValid());
     EXPECT_TRUE (guitest::loadPng (atten).isValid());
+}
+
+// A host may ask for the state on any thread: here while the preset strip steps through
+// presets (each sets the name and the camera) and the view turns the camera on its
+// render thread.
+TEST_F (SceneView, StateSavedOnAnotherThreadWhilePresetsChangeAndTheCameraTurns)
+{
+    view.reset();
+    const auto folder = juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
+                            .getChildFile ("Audio/Presets/Toravel");
+    folder.deleteRecursively();
+    folder.createDirectory();
+    const juce::StringArray names{ "north", "south" };
+    for (const auto& name : names)
+    {
+        QuorvelV2AudioProcessor writer;
+        writer.setCurrentPresetName (name);
+        ASSERT_TRUE (writer.saveStateToFile (folder.getChildFile (name + ".zkp")));
+    }
+    openEditor();
+    editor->autoRotateToggle->setToggleState (true, juce::sendNotification);
+
+    std::atomic<bool> running{ true };
+    std::atomic<int> saved{ 0 }, unexpected{ 0 };
+    std::thread host (
+        [&]
+        {
+            while (running.load())
+            {
+                juce::MemoryBlock block;
+                processor->getStateInformation (block);
+                const auto xml = juce::AudioProcessor::getXmlFromBinary (block.getData(), (int) block.getSize());
+                const bool whole = xml != nullptr && std::isfinite (xml->getDoubleAttribute ("theta")) &&
+                                   (names.contains (xml->getStringAttribute ("presetName")) ||
+                                    xml->getStringAttribute ("presetName").isEmpty());
+                unexpected += whole ? 0 : 1;
+                ++saved;
+            }
+        });
+
+    for (int i = 0; i < 12; ++i)
+    {
+        editor->presetStrip->nextButton->triggerClick();
+        guitest::pump (50);
+    }
+    const bool turned = guitest::pumpUntil ([&] { return processor->theta != -7.0f; });
+    running = false;
+    host.join();
+
+    EXPECT_TRUE (turned);
+    EXPECT_GT (saved.load(), 0);
+    EXPECT_EQ (unexpected.load(), 0);
+    EXPECT_TRUE (names.contains (processor->getCurrentPresetName()));
+    closeEditor();
+    folder.deleteRecursively();
 }

@@ -111,6 +111,17 @@ TEST_P (RenderThroughFormat, SavedPresetReproducesTheRender)
             ASSERT_EQ (a.audio.getSample (c, i), b.audio.getSample (c, i)) << "channel " << c << ", sample " << i;
 }
 
+// Two instances in one host process: preparing the second at another rate leaves
+// the first at its pitch.
+TEST_P (RenderThroughFormat, SecondInstanceAtAnotherRateLeavesTheFirstAtItsPitch)
+{
+    const auto out = home.file ("beside.wav");
+    const auto result = render ({ "--seconds", "1", "--set", "carrier=0.3", "--set", "vel_x=0.003", "--beside",
+                                  "96000", "-o", out.getFullPathName() });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+    EXPECT_NEAR (strongestFrequencyIn (result.output), 301.0, 3.0) << result.output;
+}
+
 INSTANTIATE_TEST_SUITE_P (Formats, RenderThroughFormat, ::testing::ValuesIn (pluginFormats), formatName);
 
 TEST (Render, WritesTwentyFourBitFiles)

@@ -1,5 +1,6 @@
 #include "gam/Accum.h"
 #include "gam/Buzz.h"
+#include "gam/Osc.h"
 #include "gam/Sine.h"
 
 #include "AllocationCounter.h"
@@ -140,6 +141,26 @@ TEST (Buzz, CountFollowsTheRate)
     gam::Sync::master().spu (44100.0);
     EXPECT_EQ (fixed.numHarmonics, 8.0f);
     EXPECT_EQ (fixed.nyquist, 22050.0f);
+}
+
+// Oscillators built on a clock of their own follow it alone: the master's rate, which
+// another instance may set, never retunes them.
+TEST (Oscillators, FollowOnlyTheClockTheyWereBuiltOn)
+{
+    gam::Sync own;
+    own.spu (96000.0);
+    gam::Sine<> sine (1000.0f, 0.0f, own);
+    gam::Square<> square (1000.0f, 0.0f, own);
+    gam::Osc<> table (1000.0f, 0.0f, 512, own);
+    for (const double rate : { 96000.0, 48000.0 })
+    {
+        gam::Sync::master().spu (22050.0);
+        EXPECT_EQ (sine.radPerHz, (float) (2.0 * M_PI / rate));
+        EXPECT_EQ (square.nyquist, (float) (rate / 2.0));
+        EXPECT_NEAR ((double) table.inc * rate / 4294967296.0, 1000.0, 1e-3);
+        own.spu (48000.0);
+    }
+    gam::Sync::master().spu (44100.0);
 }
 
 TEST (Buzz, OutputsAtThetaZero)

@@ -32,7 +32,9 @@ void printUsage()
                  "  --note N:START:LENGTH   play MIDI note N from START for LENGTH seconds\n"
                  "  --midi FILE.mid         play a Standard MIDI file\n"
                  "  --preset FILE.zkp       load a preset file before the --set values\n"
-                 "  --save-preset FILE.zkp  write the state the plug-in ends with as a preset file\n";
+                 "  --save-preset FILE.zkp  write the state the plug-in ends with as a preset file\n"
+                 "  --beside HZ             load a second instance and prepare it at HZ once the first\n"
+                 "                          is prepared, as a host running two sessions does\n";
 }
 
 struct Options
@@ -41,6 +43,7 @@ struct Options
     juce::String format = "vst3";
     juce::File output;
     double seconds = -1.0;
+    double besideRate = 0.0;
     int bits = 32;
     juce::File midiFile, preset, savePreset;
     RenderJob job;
@@ -120,6 +123,8 @@ bool parse (const juce::StringArray& args, Options& options)
             options.seconds = args[++i].getDoubleValue();
         else if (arg == "--rate")
             options.job.sampleRate = args[++i].getDoubleValue();
+        else if (arg == "--beside")
+            options.besideRate = args[++i].getDoubleValue();
         else if (arg == "--block")
             options.job.blockSize = args[++i].getIntValue();
         else if (arg == "--bits")
@@ -148,6 +153,8 @@ bool parse (const juce::StringArray& args, Options& options)
         return fail ("--format is vst3, lv2 or vst, not \"" + options.format + "\"");
     if (!(options.job.sampleRate >= 8000.0 && options.job.sampleRate <= 384000.0))
         return fail ("--rate lies within 8000..384000 Hz");
+    if (options.besideRate != 0.0 && !(options.besideRate >= 8000.0 && options.besideRate <= 384000.0))
+        return fail ("--beside lies within 8000..384000 Hz");
     if (options.job.blockSize < 1 || options.job.blockSize > 65536)
         return fail ("--block lies within 1..65536 samples");
     if (options.bits != 32 && options.bits != 24)
@@ -264,6 +271,22 @@ int runRender (const juce::StringArray& args)
 
     const auto& job = options.job;
     prepareForRender (*instance, job);
+
+    std::unique_ptr<juce::AudioPluginInstance> beside;
+    if (options.besideRate > 0.0)
+    {
+        juce::PluginDescription besideDescription;
+        beside = loader.load (options.plugin, options.besideRate, job.blockSize, besideDescription, error);
+        if (beside == nullptr)
+        {
+            fail (error);
+            return 1;
+        }
+        auto besideJob = job;
+        besideJob.sampleRate = options.besideRate;
+        prepareForRender (*beside, besideJob);
+    }
+
     if (options.preset != juce::File() && !loadPreset (*instance, options.preset))
         return 1;
     const auto unknown = applySettings (*instance, job.settings);
