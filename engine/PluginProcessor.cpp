@@ -1,4 +1,5 @@
 #include "PluginProcessor.h"
+#include "HostParameter.h"
 #include "PluginEditor.h"
 
 #include "QuorvelSynth.h"
@@ -75,6 +76,12 @@ QuorvelV2AudioProcessor::QuorvelV2AudioProcessor()
         parameters.add (new ZKParameter (trParamNames[i], spec.defaultValue, spec.toScaled, spec.toNormalised,
                                          spec.unitLabel, trParamNames[i], spec.numSteps));
     }
+
+    // Only the LV2 wrapper is given parameter objects (HostParameter.h); every other
+    // format goes on reading the index-based interface, as its hosts have stored it.
+    if (wrapperType == wrapperType_LV2)
+        for (int i = 0; i < numTrParams; ++i)
+            addParameter (new HostParameter (*this, i));
 
     al::SpeakerLayout layout;
     layout.addSpeaker (al::Speaker (0, -90.0f, 0.0f, 1.0f, 1.0f));
@@ -586,11 +593,18 @@ int QuorvelV2AudioProcessor::getNumParameters()
     return numTrParams;
 }
 
+bool QuorvelV2AudioProcessor::isAudioUnit() const
+{
+    return wrapperType == wrapperType_AudioUnit || wrapperType == wrapperType_AudioUnitv3;
+}
+
 juce::String QuorvelV2AudioProcessor::getParameterID (int index)
 {
-    if (auto* p = parameterAt (index))
+    if (auto* p = parameterAt (index); p != nullptr && !isAudioUnit())
         return p->identifier;
-    return juce::String (index);
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+    return AudioProcessor::getParameterID (index);
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 }
 
 const juce::String QuorvelV2AudioProcessor::getParameterName (int index)
@@ -619,6 +633,12 @@ int QuorvelV2AudioProcessor::getParameterNumSteps (int index)
     if (auto* p = parameterAt (index))
         return p->numSteps;
     return 0;
+}
+
+bool QuorvelV2AudioProcessor::isParameterDiscrete (int index) const
+{
+    auto* p = parameterAt (index);
+    return p != nullptr && !isAudioUnit() && p->numSteps != getDefaultNumParameterSteps();
 }
 
 float QuorvelV2AudioProcessor::getParameterDefaultValue (int index)

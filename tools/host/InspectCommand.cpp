@@ -30,6 +30,8 @@ juce::var describeParameter (juce::AudioProcessorParameter& parameter)
     object->setProperty ("text", parameter.getCurrentValueAsText());
     object->setProperty ("steps", parameter.getNumSteps());
     object->setProperty ("discrete", parameter.isDiscrete());
+    object->setProperty ("boolean", parameter.isBoolean());
+    object->setProperty ("valueNames", parameter.getAllValueStrings());
     object->setProperty ("automatable", parameter.isAutomatable());
     return juce::var (object);
 }
