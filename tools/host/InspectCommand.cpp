@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "FormatAnswers.h"
 #include "PluginLoader.h"
 
 #include <iostream>
@@ -62,6 +63,7 @@ juce::var describe (juce::AudioPluginInstance& instance, const juce::PluginDescr
     for (auto* parameter : instance.getParameters())
         parameters.add (describeParameter (*parameter));
     object->setProperty ("parameters", parameters);
+    addFormatAnswers (instance, *object);
     return juce::var (object);
 }
 
