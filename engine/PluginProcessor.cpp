@@ -683,6 +683,11 @@ void QuorvelV2AudioProcessor::setCurrentProgram (int)
 }
 const juce::String QuorvelV2AudioProcessor::getProgramName (int)
 {
+    // VST3 requires every program of a program list to have a name. The one program
+    // is whatever the settings are, and the wrapper never tells a host that a program's
+    // name has changed, so the name is a fixed word rather than the preset's.
+    if (wrapperType == wrapperType_VST3)
+        return "Default";
     return {};
 }
 void QuorvelV2AudioProcessor::changeProgramName (int, const juce::String&)

@@ -154,6 +154,8 @@ TEST_F (PluginHost, Vst3BundleShowsTheEffectAndItsThirtyParameters)
     EXPECT_EQ (plugin["category"].toString(), "Fx");
     expectIdentity (plugin);
     expectParametersInOrder (plugin, true);
+    // VST3 wants every program of a list named.
+    EXPECT_EQ (plugin["programs"], juce::var (juce::StringArray ({ "Default" })));
 
     // Whatever the wrapper adds after ours (bypass, MIDI controller mappings) must not
     // shadow any of the thirty.
