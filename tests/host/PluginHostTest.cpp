@@ -171,6 +171,8 @@ TEST_F (PluginHost, VstBinaryShowsTheEffectAndItsThirtyParameters)
     EXPECT_EQ (plugin["format"].toString(), "VST");
     EXPECT_EQ (plugin["uniqueId"].toString(), "Trde");
     EXPECT_EQ (plugin["category"].toString(), "Effect");
+    EXPECT_EQ ((int) plugin["effectVersion"], 100);
+    EXPECT_EQ ((int) plugin["vendorVersion"], 100);
     expectIdentity (plugin);
     // VST 2.4 has no way to tell a host a default value.
     expectParametersInOrder (plugin, false);
