@@ -77,8 +77,9 @@ QuorvelV2AudioProcessor::QuorvelV2AudioProcessor()
                                          spec.unitLabel, trParamNames[i], spec.numSteps));
     }
 
-    // Only the LV2 wrapper is given parameter objects (HostParameter.h); every other
-    // format goes on reading the index-based interface, as its hosts have stored it.
+    // Only the LV2 wrapper is given parameter objects (HostParameter.h). The others
+    // gain nothing from them, and with objects the VST3 wrapper would move its own
+    // bypass parameter to another identifier than the one hosts have stored.
     if (wrapperType == wrapperType_LV2)
         for (int i = 0; i < numTrParams; ++i)
             addParameter (new HostParameter (*this, i));
