@@ -57,6 +57,16 @@ juce_add_plugin(Toravel
 
 juce_generate_juce_header(Toravel)
 
+# VST 2.4 hosts read the version as the plain number 100, in the effect's record and
+# as the vendor version. The framework's VST wrapper writes the record from its own
+# definition and the vendor version from the version code in a decimal encoding of its
+# own (1.0.0 becomes 0x10000, 0.1.0 becomes 100), so its translation unit alone is
+# given the code 0.1.0; every other format keeps 1.0.0.
+if(TARGET Toravel_VST)
+    target_compile_options(Toravel_VST PRIVATE -UJucePlugin_VersionCode -DJucePlugin_VersionCode=0x100)
+    target_compile_definitions(Toravel_VST PRIVATE JucePlugin_VSTChunkStructureVersion=100)
+endif()
+
 file(GLOB TORAVEL_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/engine/*.cpp
     ${CMAKE_SOURCE_DIR}/toolkit/*.cpp

@@ -10,21 +10,9 @@ constexpr int numRows = 19;
 constexpr int controlWidth = 80;
 constexpr int controlHeight = 20;
 
-struct ComboSpec
-{
-    const char* caption;
-    std::initializer_list<const char*> items;
-};
-
-const ComboSpec comboSpecs[] = {
-    { "motion:", { "square", "sine", "triangle", "saw", "saw inv" } },
-    { "doppler:", { "symm", "true", "true (=)", "off" } },
-    { "attenu:", { "1/d", "1/d2", "off" } },
-    { "spatial:", { "off", "stereo" } },
-    { "source:", { "sine", "saw", "square", "triangle", "noise", "audio", "scan" } },
-    { "ratio lock:", { "c/m off", "c/m bnd", "c/m vel" } },
-    { "aa filter:", { "4x", "1x", "off" } },
-};
+// The boxes of the choice parameters from "motion_type" on, in index order.
+const char* const comboCaptions[] = { "motion:", "doppler:",   "attenu:",   "spatial:",
+                                      "source:", "ratio lock:", "aa filter:" };
 
 // Extra space below a row: the rows fall into groups (levels, ratios, speeds,
 // bounds, envelope) separated by wider gaps.
@@ -184,21 +172,18 @@ QuorvelV2AudioProcessorEditor::QuorvelV2AudioProcessorEditor (QuorvelV2AudioProc
     juce::ComboBox** roles[] = { &motionBox, &dopplerBox,   &attenuationBox, &panBox,
                                  &sourceBox, &ratioLockBox, &aaFilterBox };
 
-    for (int k = 0; k < (int) std::size (comboSpecs); ++k)
+    for (int k = 0; k < (int) std::size (comboCaptions); ++k)
     {
         auto* box = new juce::ComboBox (juce::String());
         *roles[k] = box;
         box->addListener (this);
-
-        int id = 1;
-        for (auto* item : comboSpecs[k].items)
-            box->addItem (item, id++);
+        box->addItemList (trParamValueNames (firstComboParameter + k), 1);
 
         addAndMakeVisible (box);
         comboBoxes.add (box);
 
-        auto* label = new juce::Label (comboSpecs[k].caption);
-        label->setText (comboSpecs[k].caption, juce::dontSendNotification);
+        auto* label = new juce::Label (comboCaptions[k]);
+        label->setText (comboCaptions[k], juce::dontSendNotification);
 
         if (box != ratioLockBox)
             addAndMakeVisible (label);

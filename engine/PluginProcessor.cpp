@@ -1,4 +1,5 @@
 #include "PluginProcessor.h"
+#include "HostParameter.h"
 #include "PluginEditor.h"
 
 #include "QuorvelSynth.h"
@@ -73,6 +74,13 @@ QuorvelV2AudioProcessor::QuorvelV2AudioProcessor()
         parameters.add (new ZKParameter (trParamNames[i], spec.defaultValue, spec.toScaled, spec.toNormalised,
                                          spec.unitLabel, trParamNames[i], spec.numSteps));
     }
+
+    // Only the LV2 wrapper is given parameter objects (HostParameter.h). The others
+    // gain nothing from them, and with objects the VST3 wrapper would move its own
+    // bypass parameter to another identifier than the one hosts have stored.
+    if (wrapperType == wrapperType_LV2)
+        for (int i = 0; i < numTrParams; ++i)
+            addParameter (new HostParameter (*this, i));
 
     al::SpeakerLayout layout;
     layout.addSpeaker (al::Speaker (0, -90.0f, 0.0f, 1.0f, 1.0f));
@@ -584,11 +592,18 @@ int QuorvelV2AudioProcessor::getNumParameters()
     return numTrParams;
 }
 
+bool QuorvelV2AudioProcessor::isAudioUnit() const
+{
+    return wrapperType == wrapperType_AudioUnit || wrapperType == wrapperType_AudioUnitv3;
+}
+
 juce::String QuorvelV2AudioProcessor::getParameterID (int index)
 {
-    if (auto* p = parameterAt (index))
+    if (auto* p = parameterAt (index); p != nullptr && !isAudioUnit())
         return p->identifier;
-    return juce::String (index);
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+    return AudioProcessor::getParameterID (index);
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 }
 
 const juce::String QuorvelV2AudioProcessor::getParameterName (int index)
@@ -617,6 +632,12 @@ int QuorvelV2AudioProcessor::getParameterNumSteps (int index)
     if (auto* p = parameterAt (index))
         return p->numSteps;
     return 0;
+}
+
+bool QuorvelV2AudioProcessor::isParameterDiscrete (int index) const
+{
+    auto* p = parameterAt (index);
+    return p != nullptr && !isAudioUnit() && p->numSteps != getDefaultNumParameterSteps();
 }
 
 float QuorvelV2AudioProcessor::getParameterDefaultValue (int index)
@@ -661,6 +682,11 @@ void QuorvelV2AudioProcessor::setCurrentProgram (int)
 }
 const juce::String QuorvelV2AudioProcessor::getProgramName (int)
 {
+    // VST3 requires every program of a program list to have a name. The one program
+    // is whatever the settings are, and the wrapper never tells a host that a program's
+    // name has changed, so the name is a fixed word rather than the preset's.
+    if (wrapperType == wrapperType_VST3)
+        return "Default";
     return {};
 }
 void QuorvelV2AudioProcessor::changeProgramName (int, const juce::String&)

@@ -54,13 +54,18 @@ public:
     // The VST3 and LV2 wrappers identify a parameter by this text. The framework's
     // default, the decimal index, makes VST3 identifiers collide with the ones the
     // wrapper gives its MIDI-controller parameters and LV2 identifiers collide with
-    // each other once made into names ("1" and "2" both become "_"), so each
-    // parameter is identified by its saved identifier instead.
+    // each other once made into names ("1" and "2" both become "_"), so there each
+    // parameter is identified by its saved identifier instead. The Audio Unit keeps
+    // the framework's answer: its hosts store automation under it.
     juce::String getParameterID (int index) override;
     const juce::String getParameterName (int index) override;
     float getParameter (int index) override;
     const juce::String getParameterText (int index) override;
     int getParameterNumSteps (int index) override;
+    // The VST3 and LV2 wrappers report a step count only for a parameter that says
+    // it is discrete: the switches and choices do, except to the Audio Unit, which
+    // keeps the framework's answers.
+    bool isParameterDiscrete (int index) const override;
     float getParameterDefaultValue (int index) override;
     void setParameter (int index, float newValue) override;
     JUCE_END_IGNORE_WARNINGS_GCC_LIKE
@@ -136,6 +141,7 @@ public:
 
 private:
     ZKParameter* parameterAt (int index) const;
+    bool isAudioUnit() const;
     float scaled (int index) const { return parameters.getUnchecked (index)->scaledValue.load(); }
     float normalised (int index) const { return parameters.getUnchecked (index)->normalisedValue.load(); }
     void renderSlice (juce::AudioSampleBuffer& buffer, int start, int length, bool inputAlreadyStored);

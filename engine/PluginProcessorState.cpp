@@ -86,11 +86,28 @@ std::unique_ptr<juce::XmlElement> parseWellFormed (const std::string& text)
     return juce::parseXML (juce::String::fromUTF8 (text.data(), (int) text.size()));
 }
 
-// The framework's host block (its header, the text's length, the text), read as
-// getXmlFromBinary reads it, but through wellFormedUtf8.
+// The framework's host block: its magic number, the text's length, the text and a
+// zero byte.
+constexpr juce::uint32 hostBlockMagic = 0x21324356;
+
+// As copyXmlToBinary packs it, but holding the element alone: this version of the
+// framework writes an XML declaration before the element.
+void packHostBlock (const juce::XmlElement& xml, juce::MemoryBlock& destData)
+{
+    const auto text = xml.toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
+    const auto length = text.getNumBytesAsUTF8();
+    juce::MemoryOutputStream out (destData, false);
+    out.writeInt ((int) hostBlockMagic);
+    out.writeInt ((int) length);
+    out.write (text.toRawUTF8(), length);
+    out.writeByte (0);
+}
+
+// Read as getXmlFromBinary reads it, with or without a declaration, but through
+// wellFormedUtf8.
 std::unique_ptr<juce::XmlElement> unpackHostBlock (const void* data, int sizeInBytes)
 {
-    if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != 0x21324356)
+    if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != hostBlockMagic)
         return {};
     const auto length = (int) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
     if (length <= 0)
@@ -128,7 +145,7 @@ void QuorvelV2AudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement xml (stateTagName);
     saveStateToXML (xml);
-    copyXmlToBinary (xml, destData);
+    packHostBlock (xml, destData);
 }
 
 void QuorvelV2AudioProcessor::setStateInformation (const void* data, int sizeInBytes)

@@ -7,6 +7,34 @@ const char* const trParamNames[numTrParams] = { "gain",      "trail",    "carrie
                                                 "symm_x",    "symm_y",   "symm_z",    "motion_type", "doppler_type",
                                                 "gain_type", "pan_type", "osc1_type", "ratio_type",  "filter_type" };
 
+juce::StringArray trParamValueNames (int index)
+{
+    switch (index)
+    {
+        case kParamADSR:
+        case kParamSymmX:
+        case kParamSymmY:
+        case kParamSymmZ:
+            return { "off", "on" };
+        case kParamMotionType:
+            return { "square", "sine", "triangle", "saw", "saw inv" };
+        case kParamDopplerType:
+            return { "symm", "true", "true (=)", "off" };
+        case kParamGainType:
+            return { "1/d", "1/d2", "off" };
+        case kParamPanType:
+            return { "off", "stereo" };
+        case kParamOsc1Type:
+            return { "sine", "saw", "square", "triangle", "noise", "audio", "scan" };
+        case kParamRatioType:
+            return { "c/m off", "c/m bnd", "c/m vel" };
+        case kParamFilterType:
+            return { "4x", "1x", "off" };
+        default:
+            return {};
+    }
+}
+
 float clampNormalised (float value)
 {
     if (value > 1.0f)

@@ -42,6 +42,11 @@ constexpr int numTrParams = 30;
 // Names and saved identifiers of the parameters, in index order.
 extern const char* const trParamNames[numTrParams];
 
+// The texts of a switch's or a choice's values in order, as the editor's boxes show
+// them and hosts that list values read them. Empty for continuous parameters; a
+// value beyond the list (a host may set "pan_type" to 2 or 3) has no text of its own.
+juce::StringArray trParamValueNames (int index);
+
 // Parameter indices, the order used by hosts, the editor, the views and the saved state.
 enum ETrParam : int
 {

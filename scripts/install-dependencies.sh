@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the demo need on Debian 12.
-# Run as root (or through sudo).
+# Run it as root or as a user who may use sudo: a fresh machine where one is root
+# has no sudo, so the script asks for it only when it needs it.
 set -euo pipefail
+if [ "$(id -u)" -ne 0 ]; then
+    exec sudo -- "$0" "$@"
+fi
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(

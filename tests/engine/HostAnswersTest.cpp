@@ -90,6 +90,53 @@ TEST (HostAnswers, OneProgramThatNeverChanges)
     }
 }
 
+namespace
+{
+// A processor as the framework's wrapper of the given format makes it.
+std::unique_ptr<QuorvelV2AudioProcessor> madeFor (juce::AudioProcessor::WrapperType type)
+{
+    juce::AudioProcessor::setTypeOfNextNewPlugin (type);
+    auto p = std::make_unique<QuorvelV2AudioProcessor>();
+    juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
+    return p;
+}
+} // namespace
+
+// VST3 wants a named program, and VST3 and LV2 see the switches and choices as
+// discrete under the saved identifiers, where the Audio Unit keeps the framework's
+// answers (its hosts store automation under the index).
+TEST (HostAnswers, WhatEachWrapperIsTold)
+{
+    EXPECT_EQ (madeFor (juce::AudioProcessor::wrapperType_VST3)->getProgramName (0), "Default");
+    EXPECT_TRUE (madeFor (juce::AudioProcessor::wrapperType_VST)->getProgramName (0).isEmpty());
+
+    const auto lv2 = madeFor (juce::AudioProcessor::wrapperType_LV2);
+    const auto vst3 = madeFor (juce::AudioProcessor::wrapperType_VST3);
+    const auto au = madeFor (juce::AudioProcessor::wrapperType_AudioUnit);
+    ASSERT_EQ (lv2->getParameters().size(), 30);
+    EXPECT_TRUE (vst3->getParameters().isEmpty());
+    for (int i = 0; i < 30; ++i)
+    {
+        SCOPED_TRACE (trParamNames[i]);
+        EXPECT_EQ (vst3->isParameterDiscrete (i), i >= 19);
+        EXPECT_EQ (vst3->getParameterID (i), trParamNames[i]);
+        EXPECT_FALSE (au->isParameterDiscrete (i));
+        EXPECT_EQ (au->getParameterID (i), juce::String (i));
+
+        auto& object = *lv2->getParameters()[i];
+        EXPECT_EQ (dynamic_cast<juce::AudioProcessorParameterWithID&> (object).paramID, trParamNames[i]);
+        EXPECT_EQ (object.isBoolean(), i >= 19 && i <= 22);
+        object.setValueNotifyingHost (0.75f);
+        EXPECT_EQ (lv2->getParameter (i), 0.75f);
+        EXPECT_EQ (object.getCurrentValueAsText(), lv2->getParameterText (i));
+    }
+    auto& motion = *lv2->getParameters()[kParamMotionType];
+    EXPECT_EQ (motion.getAllValueStrings(), juce::StringArray ({ "square", "sine", "triangle", "saw", "saw inv" }));
+    EXPECT_EQ (motion.getValueForText ("saw"), 0.75f);
+    EXPECT_EQ (lv2->getParameters()[kParamPanType]->getText (1.0f, 100), "3");
+    EXPECT_EQ (lv2->getParameters()[kParamCarrier]->getText (0.5f, 100), "501");
+}
+
 TEST (HostAnswers, PresetNameIsACopy)
 {
     QuorvelV2AudioProcessor p;

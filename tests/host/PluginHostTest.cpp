@@ -34,6 +34,15 @@ const ExpectedParameter expected[30] = {
 
 constexpr int continuousSteps = 2147483647;
 
+// The switches and choices (from index 19 on) with their step counts; the rest are
+// continuous.
+const int choiceSteps[11] = { 2, 2, 2, 2, 5, 4, 3, 4, 7, 3, 3 };
+
+int expectedSteps (int index)
+{
+    return index < 19 ? continuousSteps : choiceSteps[index - 19];
+}
+
 struct ProcessResult
 {
     int exitCode = -1;
@@ -98,10 +107,9 @@ protected:
         EXPECT_EQ ((double) plugin["tailSeconds"], 0.0);
     }
 
-    // The thirty parameters come first and in index order in VST3 and VST; the
-    // framework's wrappers report no step counts for them (they are not discrete to
-    // it), so a host sees every one as continuous.
-    static void expectParametersInOrder (const juce::var& plugin, bool hostKnowsDefaults)
+    // The thirty parameters come first and in index order in VST3 and VST; VST 2.4
+    // has no step counts, so its hosts see every one as continuous.
+    static void expectParametersInOrder (const juce::var& plugin, bool hostKnowsDefaultsAndSteps)
     {
         const auto* parameters = plugin["parameters"].getArray();
         ASSERT_NE (parameters, nullptr);
@@ -112,12 +120,12 @@ protected:
             const auto& p = parameters->getReference (i);
             EXPECT_EQ (p["name"].toString(), expected[i].name);
             EXPECT_TRUE (p["label"].toString().isEmpty());
-            EXPECT_EQ ((int) p["steps"], continuousSteps);
+            EXPECT_EQ ((int) p["steps"], hostKnowsDefaultsAndSteps ? expectedSteps (i) : continuousSteps);
             if (expected[i].text != nullptr)
             {
                 EXPECT_NEAR ((double) p["value"], expected[i].defaultValue, 1e-6);
             }
-            if (hostKnowsDefaults)
+            if (hostKnowsDefaultsAndSteps)
             {
                 EXPECT_NEAR ((double) p["default"], expected[i].defaultValue, 1e-6);
             }
@@ -146,6 +154,8 @@ TEST_F (PluginHost, Vst3BundleShowsTheEffectAndItsThirtyParameters)
     EXPECT_EQ (plugin["category"].toString(), "Fx");
     expectIdentity (plugin);
     expectParametersInOrder (plugin, true);
+    // VST3 wants every program of a list named.
+    EXPECT_EQ (plugin["programs"], juce::var (juce::StringArray ({ "Default" })));
 
     // Whatever the wrapper adds after ours (bypass, MIDI controller mappings) must not
     // shadow any of the thirty.
@@ -161,6 +171,8 @@ TEST_F (PluginHost, VstBinaryShowsTheEffectAndItsThirtyParameters)
     EXPECT_EQ (plugin["format"].toString(), "VST");
     EXPECT_EQ (plugin["uniqueId"].toString(), "Trde");
     EXPECT_EQ (plugin["category"].toString(), "Effect");
+    EXPECT_EQ ((int) plugin["effectVersion"], 100);
+    EXPECT_EQ ((int) plugin["vendorVersion"], 100);
     expectIdentity (plugin);
     // VST 2.4 has no way to tell a host a default value.
     expectParametersInOrder (plugin, false);
@@ -179,16 +191,23 @@ TEST_F (PluginHost, Lv2BundleFoundByUriInTheUsersFolder)
     std::map<juce::String, juce::var> byName;
     for (const auto& p : *plugin["parameters"].getArray())
         byName[p["name"].toString()] = p;
-    for (const auto& e : expected)
+    for (int i = 0; i < 30; ++i)
     {
+        const auto& e = expected[i];
         SCOPED_TRACE (e.name);
         ASSERT_EQ (byName.count (e.name), 1u);
-        EXPECT_NEAR ((double) byName[e.name]["default"], e.defaultValue, 1e-6);
+        auto& p = byName[e.name];
+        EXPECT_NEAR ((double) p["default"], e.defaultValue, 1e-6);
         if (e.text != nullptr)
         {
-            EXPECT_NEAR ((double) byName[e.name]["value"], e.defaultValue, 1e-6);
+            EXPECT_NEAR ((double) p["value"], e.defaultValue, 1e-6);
         }
+        EXPECT_EQ ((int) p["steps"], expectedSteps (i));
+        EXPECT_EQ ((bool) p["boolean"], expectedSteps (i) == 2);
     }
+    // The values of a choice carry the names the editor shows.
+    EXPECT_EQ (byName["osc1_type"]["valueNames"],
+               juce::var (juce::StringArray ({ "sine", "saw", "square", "triangle", "noise", "audio", "scan" })));
 }
 
 TEST_F (PluginHost, Lv2BundleReadByLilv)

@@ -169,7 +169,8 @@ TEST (Render, RefusesMalformedOptions)
     RenderHome home;
     for (const auto& options : { juce::StringArray{ "--note", "60:1" }, juce::StringArray{ "--note", "128:0:1" },
                                  juce::StringArray{ "--set", "gain" }, juce::StringArray{ "--set", "gain=1.5" },
-                                 juce::StringArray{ "--bits", "16" }, juce::StringArray{ "--seconds", "0" } })
+                                 juce::StringArray{ "--bits", "16" }, juce::StringArray{ "--seconds", "0" },
+                                 juce::StringArray{ "--seconds", "-1" } })
     {
         SCOPED_TRACE (options.joinIntoString (" "));
         EXPECT_EQ (home.render (TORAVEL_VST3_BUNDLE, options).exitCode, 2);

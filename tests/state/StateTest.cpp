@@ -135,6 +135,31 @@ TEST (HostBlock, RoundTripIsByteIdentical)
     EXPECT_EQ (target.scale, 0.1f);
 }
 
+// The framework's header and length, then the element itself with no declaration
+// before it; a block the framework packed, declaration and all, still loads.
+TEST (HostBlock, HoldsTheElementAloneAndReadsTheFrameworksFormToo)
+{
+    QuorvelV2AudioProcessor source;
+    setKnownState (source);
+    const auto block = stateOf (source);
+    const auto* bytes = static_cast<const char*> (block.getData());
+    ASSERT_GT (block.getSize(), 9u);
+    EXPECT_EQ (juce::ByteOrder::littleEndianInt (bytes), 0x21324356u);
+    EXPECT_EQ (juce::ByteOrder::littleEndianInt (bytes + 4), block.getSize() - 9);
+    EXPECT_TRUE (juce::String (bytes + 8).startsWith ("<QUORVELSETTINGS pluginVersion=")) << bytes + 8;
+    EXPECT_EQ (bytes[block.getSize() - 1], 0);
+
+    const auto xml = juce::AudioProcessor::getXmlFromBinary (block.getData(), (int) block.getSize());
+    ASSERT_NE (xml, nullptr);
+    juce::MemoryBlock declared;
+    juce::AudioProcessor::copyXmlToBinary (*xml, declared);
+    ASSERT_TRUE (juce::String (static_cast<const char*> (declared.getData()) + 8).startsWith ("<?xml "));
+
+    QuorvelV2AudioProcessor target;
+    target.setStateInformation (declared.getData(), (int) declared.getSize());
+    EXPECT_EQ (stateOf (target), block);
+}
+
 TEST (HostBlock, EveryNormalisedValueComesBackExactly)
 {
     QuorvelV2AudioProcessor source;

@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "FormatAnswers.h"
 #include "PluginLoader.h"
 
 #include <iostream>
@@ -30,6 +31,8 @@ juce::var describeParameter (juce::AudioProcessorParameter& parameter)
     object->setProperty ("text", parameter.getCurrentValueAsText());
     object->setProperty ("steps", parameter.getNumSteps());
     object->setProperty ("discrete", parameter.isDiscrete());
+    object->setProperty ("boolean", parameter.isBoolean());
+    object->setProperty ("valueNames", parameter.getAllValueStrings());
     object->setProperty ("automatable", parameter.isAutomatable());
     return juce::var (object);
 }
@@ -60,6 +63,7 @@ juce::var describe (juce::AudioPluginInstance& instance, const juce::PluginDescr
     for (auto* parameter : instance.getParameters())
         parameters.add (describeParameter (*parameter));
     object->setProperty ("parameters", parameters);
+    addFormatAnswers (instance, *object);
     return juce::var (object);
 }
 

@@ -8,6 +8,7 @@
 #include <juce_audio_formats/juce_audio_formats.h>
 
 #include <iostream>
+#include <optional>
 
 namespace
 {
@@ -42,7 +43,8 @@ struct Options
     juce::String plugin;
     juce::String format = "vst3";
     juce::File output;
-    double seconds = -1.0;
+    // Unset: the length follows the MIDI events.
+    std::optional<double> seconds;
     double besideRate = 0.0;
     int bits = 32;
     juce::File midiFile, preset, savePreset;
@@ -120,7 +122,11 @@ bool parse (const juce::StringArray& args, Options& options)
         else if (arg == "-o" || arg == "--output")
             options.output = file();
         else if (arg == "--seconds")
-            options.seconds = args[++i].getDoubleValue();
+        {
+            if (!isNumber (args[++i]))
+                return fail ("--seconds wants a number of seconds, not \"" + args[i] + "\"");
+            options.seconds = args[i].getDoubleValue();
+        }
         else if (arg == "--rate")
             options.job.sampleRate = args[++i].getDoubleValue();
         else if (arg == "--beside")
@@ -164,11 +170,10 @@ bool parse (const juce::StringArray& args, Options& options)
 
     options.job.events.sort();
     options.job.events.updateMatchedPairs();
-    if (options.seconds < 0.0)
-        options.seconds = options.job.events.getEndTime() + defaultTail;
-    if (!(options.seconds > 0.0 && options.seconds <= 3600.0))
+    const auto seconds = options.seconds.value_or (options.job.events.getEndTime() + defaultTail);
+    if (!(seconds > 0.0 && seconds <= 3600.0))
         return fail ("--seconds lies above 0 and within an hour");
-    options.job.seconds = options.seconds;
+    options.job.seconds = seconds;
     return true;
 }
 
