@@ -1,4 +1,5 @@
 find_package(JUCE 7.0.5 CONFIG REQUIRED)
+include(${CMAKE_CURRENT_LIST_DIR}/WrapperStateChecks.cmake)
 
 # The VST 2.4 wrapper wants the SDK's header folder. We generate one from the free,
 # compatible fst headers, with two records given their conventional layout, which

@@ -136,6 +136,33 @@ std::unique_ptr<juce::XmlElement> parsePresetFile (const juce::File& file)
     return parseWellFormed (text);
 }
 
+// The framework's number reader gathers an exponent's digits in an int without a
+// limit, so a damaged "1e" before ten digits or more overflows it (undefined; in
+// practice any exponent at all). Past four significant digits every exponent makes a
+// double infinite or zero, so a longer one is shortened to that first.
+double numberAttribute (const juce::XmlElement& xml, const juce::String& name, double missing)
+{
+    if (!xml.hasAttribute (name))
+        return missing;
+    auto text = xml.getStringAttribute (name).toStdString();
+    bool shortened = false;
+    for (size_t e = text.find_first_of ("eE"); e != std::string::npos; e = text.find_first_of ("eE", e + 1))
+    {
+        auto start = e + 1;
+        if (start < text.size() && (text[start] == '+' || text[start] == '-'))
+            ++start;
+        const auto significant = text.find_first_not_of ('0', start);
+        const auto end = text.find_first_not_of ("0123456789", start);
+        const auto last = end == std::string::npos ? text.size() : end;
+        if (significant != std::string::npos && significant + 4 < last)
+        {
+            text.replace (start, last - start, "99999");
+            shortened = true;
+        }
+    }
+    return shortened ? juce::String (text).getDoubleValue() : xml.getDoubleAttribute (name);
+}
+
 // The view divides by the zoom and only offers 0.003..20.
 constexpr double minimumScale = 0.003;
 constexpr double maximumScale = 20.0;
@@ -177,7 +204,7 @@ void QuorvelV2AudioProcessor::loadStateFromXML (juce::XmlElement* xml)
     JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
     for (int index = 0; index < parameters.size(); ++index)
     {
-        auto value = (float) xml->getDoubleAttribute (parameters[index]->identifier, 0.0);
+        auto value = (float) numberAttribute (*xml, parameters[index]->identifier, 0.0);
 
         // The framework's number reader accepts the words "nan" and "inf"; NaN is no
         // number a parameter can hold, while an infinity is simply limited to 0..1.
@@ -190,7 +217,7 @@ void QuorvelV2AudioProcessor::loadStateFromXML (juce::XmlElement* xml)
 
     if (xml->hasAttribute ("scale"))
     {
-        const auto newScale = xml->getDoubleAttribute ("scale");
+        const auto newScale = numberAttribute (*xml, "scale", 0.0);
 
         if (std::isfinite (newScale) && newScale > 0.0)
             scale = (float) juce::jlimit (minimumScale, maximumScale, newScale);
@@ -198,7 +225,7 @@ void QuorvelV2AudioProcessor::loadStateFromXML (juce::XmlElement* xml)
 
     const auto angle = [xml] (const char* name)
     {
-        const auto value = (float) xml->getDoubleAttribute (name, 0.0);
+        const auto value = (float) numberAttribute (*xml, name, 0.0);
         return std::isfinite (value) ? value : 0.0f;
     };
 

@@ -55,7 +55,13 @@ public:
 
     ProgramResult render (const juce::String& plugin, const juce::StringArray& options) const
     {
-        juce::StringArray command{ TORAVEL_HOST_PROGRAM, "render" };
+        return run ("render", plugin, options);
+    }
+
+    // One of the host program's commands.
+    ProgramResult run (const char* subcommand, const juce::String& plugin, const juce::StringArray& options) const
+    {
+        juce::StringArray command{ TORAVEL_HOST_PROGRAM, subcommand };
         if (plugin.isNotEmpty())
             command.add (plugin);
         command.addArray (options);

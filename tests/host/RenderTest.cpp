@@ -1,6 +1,8 @@
 #include "PluginProcessor.h"
 #include "RenderSupport.h"
 
+#include <map>
+
 // The host program's renderer driving the built binaries of each format: parameters
 // by name, notes from the command line and from a MIDI file, preset files in and
 // out, and the WAV file it writes.
@@ -120,6 +122,27 @@ TEST_P (RenderThroughFormat, SecondInstanceAtAnotherRateLeavesTheFirstAtItsPitch
                                   "96000", "-o", out.getFullPathName() });
     ASSERT_EQ (result.exitCode, 0) << result.output;
     EXPECT_NEAR (strongestFrequencyIn (result.output), 301.0, 3.0) << result.output;
+}
+
+// A project damaged on disk or in transfer: the wrapper's own framing of the state
+// (the VST3 trailer with its private-data size, the byte count of the LV2 text) and
+// our block inside it, damaged thousands of ways, must each leave a plug-in that
+// renders finite audio and takes its undamaged state back byte for byte.
+TEST_P (RenderThroughFormat, SurvivesDamagedStates)
+{
+    const auto result = home.run ("damage-state", GetParam().plugin, { "--cases", "3000" });
+    ASSERT_EQ (result.exitCode, 0) << result.output.getLastCharacters (2000);
+
+    const auto lines = juce::StringArray::fromLines (result.output.trimEnd());
+    const auto report = juce::JSON::parse (lines[lines.size() - 1]);
+    EXPECT_EQ (report["format"].toString(), GetParam().name);
+    // VST3: seventeen private-data sizes and a cut at every byte of the trailer at least.
+    const std::map<juce::String, int> framing{ { "VST3", 17 + 23 }, { "LV2", 8 }, { "VST", 0 } };
+    EXPECT_GE ((int) report["framingCases"], framing.at (GetParam().name));
+    EXPECT_EQ ((int) report["cases"], 3000 + (int) report["framingCases"]);
+    // Some of the damage reached our values, and some was refused or harmless.
+    EXPECT_GT ((int) report["changedState"], 100);
+    EXPECT_LT ((int) report["changedState"], 2900);
 }
 
 INSTANTIATE_TEST_SUITE_P (Formats, RenderThroughFormat, ::testing::ValuesIn (pluginFormats), formatName);

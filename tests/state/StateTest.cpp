@@ -249,7 +249,11 @@ TEST (LoadStateFromXml, MissingAndMalformedNumbers)
 {
     QuorvelV2AudioProcessor processor;
     loadXmlText (processor, "<QUORVELSETTINGS trail=\"3\" carrier=\"abc\" ratio_x=\"0.25xyz\" ratio_y=\"-2\""
-                            " ratio_z=\"nan\" vel_x=\"inf\" vel_y=\" 0.5\" scale=\"0.2\"/>");
+                            " ratio_z=\"nan\" vel_x=\"inf\" vel_y=\" 0.5\" scale=\"0.2\""
+                            // Exponents too long for the framework's reader to hold; leading
+                            // zeros count for nothing.
+                            " vel_z=\"1e2147483648\" bnd_x1=\"1e-2147483649\" bnd_x2=\"5e-000000000000000000001\""
+                            " bnd_y1=\"0.5E+0000000000000000000\" phi=\"1e99999999999999999999\"/>");
 
     EXPECT_EQ (processor.getCurrentPresetName(), "");
     EXPECT_EQ (processor.getParameter (0), 0.0f) << "a missing attribute reads as 0";
@@ -260,12 +264,16 @@ TEST (LoadStateFromXml, MissingAndMalformedNumbers)
     EXPECT_EQ (processor.getParameter (5), 0.0f);
     EXPECT_EQ (processor.getParameter (6), 1.0f);
     EXPECT_EQ (processor.getParameter (7), 0.5f);
-    for (int i = 8; i < 30; ++i)
+    EXPECT_EQ (processor.getParameter (8), 1.0f);
+    EXPECT_EQ (processor.getParameter (9), 0.0f);
+    EXPECT_EQ (processor.getParameter (10), 0.5f);
+    EXPECT_EQ (processor.getParameter (11), 0.5f);
+    for (int i = 12; i < 30; ++i)
         EXPECT_EQ (processor.getParameter (i), 0.0f) << identifiers[i];
 
     EXPECT_EQ (processor.scale, 0.2f);
-    EXPECT_EQ (processor.phi, 0.0f) << "a missing angle reads as 0";
-    EXPECT_EQ (processor.theta, 0.0f);
+    EXPECT_EQ (processor.phi, 0.0f) << "an infinite angle reads as 0";
+    EXPECT_EQ (processor.theta, 0.0f) << "a missing angle reads as 0";
 }
 
 TEST (LoadStateFromXml, ZoomStaysPositiveAndWithinTheViewsRange)

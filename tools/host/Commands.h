@@ -6,3 +6,4 @@
 // Returns the process exit code.
 int runInspect (const juce::StringArray& args);
 int runRender (const juce::StringArray& args);
+int runDamageState (const juce::StringArray& args);

@@ -21,10 +21,13 @@ int main (int argc, char** argv)
         return runInspect (args);
     if (command == "render")
         return runRender (args);
+    if (command == "damage-state")
+        return runDamageState (args);
 
     std::cerr << "usage: toravel-host <command> ...\n"
                  "commands:\n"
-                 "  inspect   load a plug-in and print what a host sees of it\n"
-                 "  render    play notes through a plug-in and write what it outputs to a WAV file\n";
+                 "  inspect       load a plug-in and print what a host sees of it\n"
+                 "  render        play notes through a plug-in and write what it outputs to a WAV file\n"
+                 "  damage-state  hand a plug-in damaged copies of its state and check that it survives them\n";
     return command == "help" || command == "--help" ? 0 : 2;
 }

@@ -56,24 +56,26 @@ bool setHostedPluginState (juce::AudioPluginInstance& instance, const juce::Memo
     }
 
     if (isFormat (instance, "LV2"))
-    {
-        // Only the host knows how to write the rest of a state (its URIs, the port
-        // values), so the plug-in's block is put into the state the host reports.
-        auto turtle = hostedStateText (instance);
-        const auto literal = lv2StateLiteral (turtle);
-        if (literal.getStart() < 0)
-            error = "the LV2 host's state holds no " + juce::String (lv2StateProperty);
-        else
-        {
-            turtle = turtle.replaceSection (literal.getStart(), literal.getLength(), state.toBase64Encoding());
-            instance.setStateInformation (turtle.toRawUTF8(), (int) turtle.getNumBytesAsUTF8());
-            return true;
-        }
-        return false;
-    }
+        return setHostedLv2StateText (instance, state.toBase64Encoding(), error);
 
     error = "no way known to hand a state to a " + instance.getPluginDescription().pluginFormatName + " plug-in";
     return false;
+}
+
+bool setHostedLv2StateText (juce::AudioPluginInstance& instance, const juce::String& text, juce::String& error)
+{
+    // Only the host knows how to write the rest of a state (its URIs, the port
+    // values), so the text is put into the state the host reports.
+    auto turtle = hostedStateText (instance);
+    const auto literal = lv2StateLiteral (turtle);
+    if (literal.getStart() < 0)
+    {
+        error = "the LV2 host's state holds no " + juce::String (lv2StateProperty);
+        return false;
+    }
+    turtle = turtle.replaceSection (literal.getStart(), literal.getLength(), text);
+    instance.setStateInformation (turtle.toRawUTF8(), (int) turtle.getNumBytesAsUTF8());
+    return true;
 }
 
 bool getHostedPluginState (juce::AudioPluginInstance& instance, juce::MemoryBlock& state, juce::String& error)

@@ -9,3 +9,7 @@
 // property of a Turtle state. On failure the reason is in error.
 bool setHostedPluginState (juce::AudioPluginInstance& instance, const juce::MemoryBlock& state, juce::String& error);
 bool getHostedPluginState (juce::AudioPluginInstance& instance, juce::MemoryBlock& state, juce::String& error);
+
+// What an LV2 host holds of the block: the framework's text form of it (the number of
+// bytes, a dot, the bytes in its own base64), handed over as it is.
+bool setHostedLv2StateText (juce::AudioPluginInstance& instance, const juce::String& text, juce::String& error);
