@@ -1,6 +1,7 @@
 #include "PluginProcessor.h"
 
 #include <benchmark/benchmark.h>
+#include <algorithm>
 #include <malloc.h>
 
 #include <chrono>
@@ -258,20 +259,19 @@ struct AutomatedFigures
 {
     double realtimeX = 0.0;
     double worstBlockPercent = 0.0;
-    double worstWallBlockPercent = 0.0;
+    double worstSingleRunPercent = 0.0;
 };
 
+std::map<std::tuple<int, int, int>, AutomatedFigures> automatedFigures;
+
 // The calling thread's own processor time: unlike the wall clock, it leaves out the
-// time the thread waits while other processes have the core, which on a loaded
-// machine would dwarf any block's own cost.
+// time the thread waits while other processes have the core.
 double threadSeconds()
 {
     timespec t {};
     clock_gettime (CLOCK_THREAD_CPUTIME_ID, &t);
     return (double) t.tv_sec + 1e-9 * (double) t.tv_nsec;
 }
-
-std::map<std::tuple<int, int, int>, AutomatedFigures> automatedFigures;
 
 void automate (QuorvelV2AudioProcessor& p, int automation, std::mt19937& random)
 {
@@ -290,6 +290,37 @@ void automate (QuorvelV2AudioProcessor& p, int automation, std::mt19937& random)
     p.setParameter (kParamADSR, onValue (random));
 }
 
+// One fresh instance through the same automation from the same seed; the processor
+// time of every block.
+std::vector<double> timeAutomatedRun (int automation, double rate, int blockSize, int blocks)
+{
+    auto processor = makeProcessor();
+    processor->prepareToPlay (rate, blockSize);
+    juce::AudioBuffer<float> buffer (2, blockSize);
+    buffer.clear();
+    std::mt19937 random (1234);
+    juce::MidiBuffer midi;
+
+    std::vector<double> seconds ((size_t) blocks);
+    for (int b = 0; b < blocks; ++b)
+    {
+        automate (*processor, automation, random);
+        midi.clear();
+        midi.addEvent (juce::MidiMessage::noteOn (1, 48 + b % 24, (juce::uint8) 100), 0);
+        const double start = threadSeconds();
+        processor->processBlock (buffer, midi);
+        seconds[(size_t) b] = threadSeconds() - start;
+        benchmark::DoNotOptimize (buffer.getReadPointer (0));
+    }
+    return seconds;
+}
+
+// A virtual machine's processor is now and then taken away for tens of microseconds,
+// and the guest counts that time to whichever thread ran: on this build machine a
+// loop of fixed work whose median is 12 us shows single blocks of 100 us. The run is
+// therefore made three times from the same seed, and each block's cost is the least
+// of its three: a block that is costly in itself is costly every time, while such a
+// pause rarely strikes the same block twice. The single-run worst is printed beside.
 void runAutomated (benchmark::State& state)
 {
     const int automation = (int) state.range (0);
@@ -298,40 +329,30 @@ void runAutomated (benchmark::State& state)
     // At least three seconds of audio and a few hundred blocks.
     const int blocks = std::max (300, (int) (3.0 * rate / blockSize));
     const double budget = (double) blockSize / rate;
-
-    auto processor = makeProcessor();
-    processor->prepareToPlay (rate, blockSize);
-    juce::AudioBuffer<float> buffer (2, blockSize);
-    buffer.clear();
-    std::mt19937 random (1234);
-    juce::MidiBuffer midi;
+    constexpr int runs = 3;
 
     AutomatedFigures figures;
     for (auto _ : state)
     {
-        double total = 0.0, worst = 0.0, worstWall = 0.0;
-        for (int b = 0; b < blocks; ++b)
+        std::vector<double> least ((size_t) blocks, HUGE_VAL);
+        double total = 0.0, worstSingle = 0.0;
+        for (int r = 0; r < runs; ++r)
         {
-            automate (*processor, automation, random);
-            midi.clear();
-            midi.addEvent (juce::MidiMessage::noteOn (1, 48 + b % 24, (juce::uint8) 100), 0);
-            const auto wallStart = std::chrono::steady_clock::now();
-            const double start = threadSeconds();
-            processor->processBlock (buffer, midi);
-            const double seconds = threadSeconds() - start;
-            const double wall = std::chrono::duration<double> (std::chrono::steady_clock::now() - wallStart).count();
-            benchmark::DoNotOptimize (buffer.getReadPointer (0));
-            total += seconds;
-            worst = std::max (worst, seconds);
-            worstWall = std::max (worstWall, wall);
+            const auto seconds = timeAutomatedRun (automation, rate, blockSize, blocks);
+            for (size_t b = 0; b < seconds.size(); ++b)
+            {
+                least[b] = std::min (least[b], seconds[b]);
+                worstSingle = std::max (worstSingle, seconds[b]);
+                total += seconds[b];
+            }
         }
-        figures.realtimeX = (double) blocks * budget / total;
-        figures.worstBlockPercent = 100.0 * worst / budget;
-        figures.worstWallBlockPercent = 100.0 * worstWall / budget;
+        figures.realtimeX = (double) (runs * blocks) * budget / total;
+        figures.worstBlockPercent = 100.0 * *std::max_element (least.begin(), least.end()) / budget;
+        figures.worstSingleRunPercent = 100.0 * worstSingle / budget;
     }
     state.counters["realtime_x"] = figures.realtimeX;
     state.counters["worst_block_pct"] = figures.worstBlockPercent;
-    state.counters["worst_wall_block_pct"] = figures.worstWallBlockPercent;
+    state.counters["worst_single_run_pct"] = figures.worstSingleRunPercent;
     state.SetLabel (automation == everythingAutomated ? "everything automated" : "envelope automated");
     automatedFigures[{ automation, (int) rate, blockSize }] = figures;
 }
@@ -417,13 +438,13 @@ void printAutomatedSummary()
 {
     if (automatedFigures.empty())
         return;
-    std::printf ("\n%-11s %7s %6s %12s %15s %20s\n", "automated", "rate", "block", "realtime_x", "worst_block_%",
-                 "worst_wall_block_%");
+    std::printf ("\n%-11s %7s %6s %12s %15s %22s\n", "automated", "rate", "block", "realtime_x", "worst_block_%",
+                 "worst_single_run_%");
     for (const auto& [key, figures] : automatedFigures)
     {
         const auto [automation, rate, blockSize] = key;
-        std::printf ("%-11s %7d %6d %12.1f %15.2f %20.2f\n", automation == everythingAutomated ? "everything" : "envelope",
-                     rate, blockSize, figures.realtimeX, figures.worstBlockPercent, figures.worstWallBlockPercent);
+        std::printf ("%-11s %7d %6d %12.1f %15.2f %22.2f\n", automation == everythingAutomated ? "everything" : "envelope",
+                     rate, blockSize, figures.realtimeX, figures.worstBlockPercent, figures.worstSingleRunPercent);
     }
 }
 
