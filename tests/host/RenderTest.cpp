@@ -193,7 +193,7 @@ TEST (Render, RefusesMalformedOptions)
     for (const auto& options : { juce::StringArray{ "--note", "60:1" }, juce::StringArray{ "--note", "128:0:1" },
                                  juce::StringArray{ "--set", "gain" }, juce::StringArray{ "--set", "gain=1.5" },
                                  juce::StringArray{ "--bits", "16" }, juce::StringArray{ "--seconds", "0" },
-                                 juce::StringArray{ "--seconds", "-1" } })
+                                 juce::StringArray{ "--seconds", "-1" }, juce::StringArray{ "--beside", "fast" } })
     {
         SCOPED_TRACE (options.joinIntoString (" "));
         EXPECT_EQ (home.render (TORAVEL_VST3_BUNDLE, options).exitCode, 2);

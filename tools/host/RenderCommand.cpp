@@ -130,7 +130,11 @@ bool parse (const juce::StringArray& args, Options& options)
         else if (arg == "--rate")
             options.job.sampleRate = args[++i].getDoubleValue();
         else if (arg == "--beside")
-            options.besideRate = args[++i].getDoubleValue();
+        {
+            if (!isNumber (args[++i]) || !(args[i].getDoubleValue() > 0.0))
+                return fail ("--beside wants a sample rate in Hz, not \"" + args[i] + "\"");
+            options.besideRate = args[i].getDoubleValue();
+        }
         else if (arg == "--block")
             options.job.blockSize = args[++i].getIntValue();
         else if (arg == "--bits")
