@@ -214,6 +214,12 @@ QuorvelV2AudioProcessorEditor::~QuorvelV2AudioProcessorEditor()
 {
     stopTimer (0);
     stopTimer (1);
+
+    // The curve views are destroyed before their window, while it still has its peer;
+    // leaving the desktop first makes that hold whatever the order of the members.
+    if (modulatorWindow->isOnDesktop())
+        hideModulatorWindow();
+
     setLookAndFeel (nullptr);
 }
 

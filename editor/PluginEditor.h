@@ -108,6 +108,7 @@ private:
     void setRowAlpha (int first, int last, float alpha);
     void setSymmSwitches (bool on);
     void setParameterFromEditor (int index, float normalised);
+    void hideModulatorWindow();
 
     // The snapshot dialog runs asynchronously (plug-ins build without modal loops);
     // it must outlive the call that launches it.

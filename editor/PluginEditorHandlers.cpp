@@ -245,7 +245,7 @@ void QuorvelV2AudioProcessorEditor::buttonClicked (juce::Button* button)
     else if (button == curvesButton.get())
     {
         if (modulatorWindow->isOnDesktop())
-            modulatorWindow->removeFromDesktop();
+            hideModulatorWindow();
         else
             modulatorWindow->addToDesktop();
     }
@@ -271,6 +271,19 @@ void QuorvelV2AudioProcessorEditor::buttonClicked (juce::Button* button)
                                             safeThis->startTimer (1, 33);
                                         });
     }
+}
+
+void QuorvelV2AudioProcessorEditor::hideModulatorWindow()
+{
+    // Hidden before it leaves the desktop: hiding detaches the curve views' OpenGL
+    // contexts while the window's peer still exists, so their child windows are
+    // destroyed and unregistered with it. Taken off the desktop while showing, the peer
+    // is deleted under them, and the destroy events of their windows then reach the
+    // freed peer and crash the message thread.
+    modulatorWindow->setVisible (false);
+    modulatorWindow->removeFromDesktop();
+    // Off the desktop it stays marked visible, as built, so adding it shows it again.
+    modulatorWindow->setVisible (true);
 }
 
 void QuorvelV2AudioProcessorEditor::saveScreenshots (const juce::String& path)

@@ -38,6 +38,10 @@ void QuorvelGLCurveComponent::initialise()
     frameMesh.vertices.append (al::Vec3f (-1, 1, 0));
 
     smoothLines = !rendererDropsSmoothedSegments ((const char*) glGetString (GL_RENDERER));
+
+    // Released for the reason the 3-D view's initialise gives: a context left current on
+    // the render thread can be destroyed under it by the message thread.
+    juce::OpenGLContext::deactivateCurrentContext();
 }
 
 void QuorvelGLCurveComponent::shutdown()

@@ -80,6 +80,13 @@ void QuorvelOpenGLComponent::initialise()
     zAxisMesh.vertices.append (al::Vec3f (0, 0, 100));
 
     smoothLines = !rendererDropsSmoothedSegments ((const char*) glGetString (GL_RENDERER));
+
+    // The framework makes a new context current on its shared render thread to
+    // initialise it and, when that first frame then stops early (its wait for the
+    // message thread cut short, as when the view is detached meanwhile), leaves it
+    // current there. The message thread may then destroy the context, and the render
+    // thread's next make-current uses freed memory. Every frame makes it current again.
+    juce::OpenGLContext::deactivateCurrentContext();
 }
 
 void QuorvelOpenGLComponent::shutdown()

@@ -41,9 +41,6 @@ protected:
 
     void closeEditor()
     {
-        if (editor != nullptr && editor->modulatorWindow->isOnDesktop())
-            editor->modulatorWindow->removeFromDesktop();
-
         editor.reset();
     }
 

@@ -679,6 +679,46 @@ TEST_F (EditorViewControls, CurvesButtonShowsAndHidesTheModulatorWindow)
 
     e.buttonClicked (e.curvesButton.get());
     EXPECT_FALSE (e.modulatorWindow->isOnDesktop());
+
+    QuorvelGLCurveComponent* views[] = { &e.curveComponent.velCurve, &e.curveComponent.dopplerCurve,
+                                         &e.curveComponent.attenCurve };
+    const auto showAndWaitForFrames = [&]
+    {
+        int before[3];
+        for (int v = 0; v < 3; ++v)
+            before[v] = views[v]->getFrameCounter();
+        e.buttonClicked (e.curvesButton.get());
+        return guitest::pumpUntil (
+            [&]
+            {
+                for (int v = 0; v < 3; ++v)
+                    if (views[v]->getFrameCounter() <= before[v])
+                        return false;
+                return true;
+            });
+    };
+
+    // Hiding a window whose views have drawn, with the X events of each hide
+    // dispatched before the next show; then double clicks, which give the views'
+    // first frames no time at all.
+    for (int cycle = 0; cycle < 20; ++cycle)
+    {
+        renderBlocks (2);
+        ASSERT_TRUE (showAndWaitForFrames()) << "cycle " << cycle;
+        e.buttonClicked (e.curvesButton.get());
+        ASSERT_FALSE (e.modulatorWindow->isOnDesktop());
+        guitest::pump (30);
+    }
+
+    for (int cycle = 0; cycle < 5; ++cycle)
+    {
+        e.buttonClicked (e.curvesButton.get());
+        e.buttonClicked (e.curvesButton.get());
+        guitest::pump (5);
+    }
+
+    EXPECT_TRUE (showAndWaitForFrames());
+    EXPECT_TRUE (e.modulatorWindow->isShowing());
 }
 
 TEST_F (EditorViewControls, ClosingWithTheCurvesOpenTakesTheModulatorWindowAlong)
