@@ -109,10 +109,15 @@ private:
     void setSymmSwitches (bool on);
     void setParameterFromEditor (int index, float normalised);
     void hideModulatorWindow();
+    bool isBeingTyped (juce::TextEditor* input) const;
+    void showParameterText (int index);
 
     // The snapshot dialog runs asynchronously (plug-ins build without modal loops);
     // it must outlive the call that launches it.
     std::unique_ptr<juce::FileChooser> screenshotChooser;
+
+    // The value fields the user has typed into since the editor last wrote them.
+    juce::BigInteger typedFields;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorvelV2AudioProcessorEditor)
 };

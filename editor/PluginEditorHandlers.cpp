@@ -82,7 +82,10 @@ bool QuorvelV2AudioProcessorEditor::checkAndUpdateSlider (juce::Slider* slider, 
 
 void QuorvelV2AudioProcessorEditor::checkAndUpdateInput (juce::TextEditor* input, juce::String text)
 {
-    if (input->hasKeyboardFocus (true))
+    // Focus alone does not mean the user is editing: a click on a control that takes no
+    // focus (the preset strip's buttons) hands it to the first field, which would then
+    // show a stale value for as long as it kept it.
+    if (input->hasKeyboardFocus (true) && isBeingTyped (input))
         return;
 
     if (input->getText() != text)
@@ -138,14 +141,31 @@ void QuorvelV2AudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
         if (&paramSliders[i]->slider == slider)
         {
             setParameterFromEditor (i, (float) slider->getValue());
-            valueInputs[i]->setText (processor.getParameterText (i), false);
+            showParameterText (i);
             return;
         }
     }
 }
 
-void QuorvelV2AudioProcessorEditor::textEditorTextChanged (juce::TextEditor&)
+void QuorvelV2AudioProcessorEditor::textEditorTextChanged (juce::TextEditor& editor)
 {
+    // Only the user's typing reports a change: the editor's own writes send none.
+    const int i = valueInputs.indexOf (&editor);
+
+    if (i >= 0)
+        typedFields.setBit (i);
+}
+
+bool QuorvelV2AudioProcessorEditor::isBeingTyped (juce::TextEditor* input) const
+{
+    const int i = valueInputs.indexOf (input);
+    return i >= 0 && typedFields[i];
+}
+
+void QuorvelV2AudioProcessorEditor::showParameterText (int index)
+{
+    valueInputs[index]->setText (processor.getParameterText (index), false);
+    typedFields.clearBit (index);
 }
 
 void QuorvelV2AudioProcessorEditor::textEditorReturnKeyPressed (juce::TextEditor& editor)
@@ -170,7 +190,7 @@ void QuorvelV2AudioProcessorEditor::textEditorFocusLost (juce::TextEditor& edito
     const int i = valueInputs.indexOf (&editor);
 
     if (i >= 0)
-        editor.setText (processor.getParameterText (i), false);
+        showParameterText (i);
 }
 
 void QuorvelV2AudioProcessorEditor::comboBoxChanged (juce::ComboBox* box)

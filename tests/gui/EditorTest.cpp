@@ -2,6 +2,8 @@
 #include "LineSmoothing.h"
 
 #include <atomic>
+#include <cmath>
+#include <thread>
 #include <vector>
 
 namespace
@@ -319,24 +321,41 @@ TEST_F (EditorBinding, TypedValuesGoToTheScaledParameter)
     EXPECT_EQ (field.getText(), processor->getParameterText (2));
 }
 
-TEST_F (EditorBinding, RefreshLeavesAFocusedFieldAndHeldSliderAlone)
+TEST_F (EditorBinding, RefreshLeavesATypedFieldAndHeldSliderAlone)
 {
     openEditor();
     auto& e = *editor;
+    auto& field = *e.valueInputs[0];
 
-    e.checkAndUpdateInput (e.valueInputs[3], "changed");
-    EXPECT_EQ (e.valueInputs[3]->getText(), "changed");
-
-    // The window manager-less display hands the focus over asynchronously.
+    // A click on a control that takes no focus, such as the preset strip's next
+    // button, hands the focus to the first field; the window manager-less display
+    // hands it over asynchronously.
     ASSERT_TRUE (guitest::pumpUntil (
         [&]
         {
-            if (!e.valueInputs[3]->hasKeyboardFocus (true))
-                e.valueInputs[3]->grabKeyboardFocus();
-            return e.valueInputs[3]->hasKeyboardFocus (true);
+            if (!field.hasKeyboardFocus (true))
+                field.grabKeyboardFocus();
+            return field.hasKeyboardFocus (true);
         }));
-    e.checkAndUpdateInput (e.valueInputs[3], "refreshed");
-    EXPECT_EQ (e.valueInputs[3]->getText(), "changed");
+
+    // Focused but untouched, the field follows a preset's value.
+    processor->setParameter (0, 0.2f);
+    e.updateParametersFromProcessor();
+    EXPECT_EQ (field.getText(), processor->getParameterText (0));
+
+    // Typed into, it keeps the typing through refreshes until the focus leaves.
+    field.insertTextAtCaret ("7");
+    guitest::pump (30);
+    const auto typed = field.getText();
+    processor->setParameter (0, 0.6f);
+    e.updateParametersFromProcessor();
+    EXPECT_EQ (field.getText(), typed);
+
+    e.textEditorFocusLost (field);
+    EXPECT_EQ (field.getText(), processor->getParameterText (0));
+    processor->setParameter (0, 0.4f);
+    e.updateParametersFromProcessor();
+    EXPECT_EQ (field.getText(), processor->getParameterText (0));
 
     // The mouse button goes down on row 4's slider through the window's own peer,
     // as a real press would, and stays down while the refresh runs.
@@ -805,4 +824,172 @@ TEST_F (EditorLayout, ProcessorCreatesThisEditor)
     auto* ours = dynamic_cast<QuorvelV2AudioProcessorEditor*> (created.get());
     ASSERT_NE (ours, nullptr);
     EXPECT_EQ (&ours->processor, processor.get());
+}
+
+namespace
+{
+// A press and release through the window's own peer, as the user's pointer gives them.
+void pressThroughPeer (juce::Component& target, juce::Point<int> from, juce::Point<int> to)
+{
+    auto* peer = target.getPeer();
+    if (peer == nullptr)
+        return;
+    const auto mouse = juce::MouseInputSource::InputSourceType::mouse;
+    const auto left = juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier);
+    const auto send = [&] (juce::Point<int> at, juce::ModifierKeys mods)
+    {
+        const auto inPeer = peer->getComponent().getLocalPoint (&target, at).toFloat();
+        peer->handleMouseEvent (mouse, inPeer, mods, juce::MouseInputSource::defaultPressure,
+                                juce::MouseInputSource::defaultOrientation, juce::Time::currentTimeMillis());
+    };
+    send (from, {});
+    send (from, left);
+    send (to, left);
+    send (to, {});
+}
+} // namespace
+
+using EditorSoak = EditorFixture;
+
+// A user doing anything in any order while a host renders and plays notes: a few
+// hundred actions from a fixed seed, the editor closed and reopened among them.
+TEST_F (EditorSoak, RandomUserActionsWhileAnotherThreadRenders)
+{
+    const auto home = juce::File::createTempFile ("soak-home");
+    home.createDirectory();
+    setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+    const auto presets = juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
+                             .getChildFile ("Audio/Presets/Toravel");
+    presets.createDirectory();
+    juce::Random random (16);
+
+    for (const auto* name : { "drift", "orbit", "swarm" })
+    {
+        QuorvelV2AudioProcessor writer;
+        for (int i = 0; i < writer.getNumParameters(); ++i)
+            writer.setParameter (i, random.nextFloat());
+        writer.setCurrentPresetName (name);
+        ASSERT_TRUE (writer.saveStateToFile (presets.getChildFile (juce::String (name) + ".zkp")));
+    }
+
+    std::atomic<bool> running{ true };
+    std::atomic<int> blocks{ 0 }, nonFinite{ 0 };
+    std::thread audio (
+        [&]
+        {
+            juce::AudioBuffer<float> buffer (2, 256);
+            juce::MidiBuffer midi;
+            for (int n = 0; running.load(); ++n)
+            {
+                midi.clear();
+                if (n % 40 == 0)
+                    midi.addEvent (juce::MidiMessage::noteOn (1, 48 + n % 24, 0.8f), 0);
+                if (n % 40 == 25)
+                    midi.addEvent (juce::MidiMessage::allNotesOff (1), 0);
+                buffer.clear();
+                processor->processBlock (buffer, midi);
+                for (int c = 0; c < 2; ++c)
+                    for (int s = 0; s < buffer.getNumSamples(); ++s)
+                        nonFinite += std::isfinite (buffer.getSample (c, s)) ? 0 : 1;
+                ++blocks;
+                std::this_thread::sleep_for (std::chrono::microseconds (800));
+            }
+        });
+
+    openEditor();
+
+    for (int action = 0; action < 300; ++action)
+    {
+        auto& e = *editor;
+        QuorvelGLCurveComponent* curves[] = { &e.curveComponent.velCurve, &e.curveComponent.dopplerCurve,
+                                              &e.curveComponent.attenCurve };
+        juce::Button* buttons[] = { e.paramToggles[0],           e.paramToggles[1],      e.paramToggles[2],
+                                    e.paramToggles[3],           e.autoRotateToggle.get(), e.axisToggle.get(),
+                                    e.infoToggle.get(),          e.pointsToggle.get(),   e.resetRotButton.get(),
+                                    e.dragCentreToggle.get(),    e.visAttenToggle.get(), e.curvesButton.get(),
+                                    e.presetStrip->previousButton.get(), e.presetStrip->nextButton.get() };
+
+        switch (random.nextInt (10))
+        {
+            case 0:
+            case 1:
+            {
+                auto& button = *buttons[random.nextInt ((int) std::size (buttons))];
+                const auto centre = button.getLocalBounds().getCentre();
+                pressThroughPeer (button, centre, centre);
+                break;
+            }
+            case 2:
+            {
+                auto& slider = e.paramSliders[random.nextInt (e.paramSliders.size())]->slider;
+                pressThroughPeer (slider, { random.nextInt (300), 10 }, { random.nextInt (300), 10 });
+                break;
+            }
+            case 3:
+            {
+                const auto from = juce::Point<int> (random.nextInt (e.openGLView.getWidth()), 100);
+                pressThroughPeer (e.openGLView, from, from + juce::Point<int> (random.nextInt (80), 40));
+                const juce::juce_wchar keys[] = { 'a', 'i', 'n', 'p' };
+                const auto key = keys[random.nextInt (4)];
+                e.openGLView.keyPressed (juce::KeyPress (key, {}, key));
+                break;
+            }
+            case 4:
+            {
+                auto& view = *curves[random.nextInt (3)];
+                const auto event = guitest::mouseEvent (view, { 200.0f, 200.0f }, 2);
+                if (random.nextBool())
+                    view.mouseWheelMove (event, guitest::wheel (random.nextFloat() - 0.5f, random.nextFloat() - 0.5f));
+                else
+                    view.mouseDoubleClick (event);
+                break;
+            }
+            case 5:
+            {
+                // Shown, the window is looked at until its views have drawn.
+                const int drawn = curves[2]->getFrameCounter();
+                e.buttonClicked (e.curvesButton.get());
+                if (e.modulatorWindow->isOnDesktop())
+                    guitest::pumpUntil ([&] { return curves[2]->getFrameCounter() > drawn; }, 2000);
+                break;
+            }
+            case 6:
+                e.saveScreenshots (home.getChildFile ("shot" + juce::String (action)).getFullPathName());
+                break;
+            case 7:
+            {
+                auto* box = e.comboBoxes[random.nextInt (e.comboBoxes.size())];
+                box->setSelectedItemIndex (random.nextInt (box->getNumItems()), juce::sendNotificationAsync);
+                break;
+            }
+            case 8:
+            {
+                const int row = random.nextInt (e.valueInputs.size());
+                auto& field = *e.valueInputs[row];
+                field.grabKeyboardFocus();
+                field.setText (juce::String (random.nextFloat() * 2000.0f - 500.0f), false);
+                e.textEditorReturnKeyPressed (field);
+                break;
+            }
+            default:
+                if (random.nextInt (4) == 0)
+                {
+                    closeEditor();
+                    openEditor();
+                }
+                break;
+        }
+
+        guitest::pump (random.nextInt (25));
+    }
+
+    guitest::pump (200);
+    closeEditor();
+    guitest::pump (100);
+    running = false;
+    audio.join();
+
+    EXPECT_GT (blocks.load(), 100);
+    EXPECT_EQ (nonFinite.load(), 0);
+    home.deleteRecursively();
 }
