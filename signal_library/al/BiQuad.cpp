@@ -75,18 +75,21 @@ void BiQuad::design (double frequency, double bandwidth, double gainDb)
     if (!(frequency > 20.0))
         frequency = 20.0;
     // At half the rate and above, sin w0 reaches zero and the design turns into NaN or
-    // folds over, so such a request is designed at 0.49 of the rate instead. Nearer to
-    // half the rate the bandwidth term (sinh of a quantity going as 1 / sin w0) grows so
-    // fast that the widest design in use, 1.9 octaves, would overflow or round to a pole
-    // on the unit circle; at 0.49 it stays finite and stable. Frequencies below half the
+    // folds over, so such a request is designed at 0.49 of the rate instead. There the
+    // bandwidth's correction for the bilinear transform's warping, w0 / sin w0, is about
+    // 49 and would put a low-pass's corner near 0 Hz: silence. So that design takes the
+    // bandwidth uncorrected, as the analogue prototype's (1.9 octaves give a Q of 0.71),
+    // and a low-pass passes everything below its corner. Frequencies below half the
     // rate are designed as asked.
-    if (frequency >= 0.5 * sampleRate)
+    const bool pastHalfTheRate = frequency >= 0.5 * sampleRate;
+    if (pastHalfTheRate)
         frequency = 0.49 * sampleRate;
 
     const double w0 = 6.283185307179586 * frequency / sampleRate;
     const double sn = std::sin (w0);
     const double cs = std::cos (w0);
-    const double alpha = sn * std::sinh (0.34657359027997264 * bandwidth * w0 / sn);
+    const double alpha = pastHalfTheRate ? sn * std::sinh (0.34657359027997264 * bandwidth)
+                                         : sn * std::sinh (0.34657359027997264 * bandwidth * w0 / sn);
 
     double nb0, nb1, nb2, na0, na1, na2;
     switch (type)

@@ -91,12 +91,42 @@ TEST (AgentMotionShapes, SpeedProfilesOfTheShapes)
     // Sine and triangle pass the centre at rest, saw at full speed, inverse saw
     // at rest.
     const double expectedFirstStep[] = { 0.0, 0.0, 0.0, u, 0.0 };
+    // On the way from the centre to the extent B = 1, integrating each shape's speed
+    // factor over its phase change gives the speed (in u) at each fraction s of the way,
+    // and the samples (times u) it takes to be half way: the sine's phase advances by
+    // u / pi, its position is (1 - cos 2 pi p) / 2, and it is half way, and fastest, at
+    // p = 1/4.
+    struct Profile
+    {
+        double (*speed) (double s);
+        double halfWay;
+    };
+    const Profile profiles[] = {
+        {},
+        { [] (double s) { return 2.0 * std::sqrt (s * (1.0 - s)); }, 0.25 * M_PI },
+        { [] (double s) { return std::sqrt (2.0 * std::min (s, 1.0 - s)); }, 1.0 },
+        { [] (double s) { return std::sqrt (1.0 - s); }, 2.0 - std::sqrt (2.0) },
+        { [] (double s) { return std::sqrt (s); }, std::sqrt (2.0) },
+    };
     for (int shape : { 1, 2, 3, 4 })
     {
         auto agent =
             makeMovingAgent (shape, al::Vec3d (100.0, 0.0, 0.0), al::Vec3d (1.0, 1.0, 1.0), al::Vec3d (1.0, 1.0, 1.0));
         agent->onProcessSample (0);
         EXPECT_NEAR (agent->step[0], expectedFirstStep[shape], u * 0.01) << "shape " << shape;
+
+        int halfWay = 0;
+        for (int i = 2; agent->direction[0] > 0.0 && i < 10000; ++i)
+        {
+            agent->onProcessSample (0);
+            const double s = agent->pos[0] - 0.5 * agent->step[0];
+            if (s > 0.05 && s < 0.95)
+                ASSERT_NEAR (agent->step[0] / u, profiles[shape].speed (s), 0.005) << "shape " << shape << " at " << s;
+            if (halfWay == 0 && agent->pos[0] >= 0.5)
+                halfWay = i;
+        }
+        const double expected = profiles[shape].halfWay / u;
+        EXPECT_NEAR (halfWay, expected, 2.0) << "shape " << shape;
     }
 }
 

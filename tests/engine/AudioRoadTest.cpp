@@ -186,6 +186,28 @@ TEST (FilterChoice, FourStagesCutMoreThanOneAndOffCutsLeast)
     EXPECT_LT (edge[1], edge[2] * 0.5);
 }
 
+// A still sine puts the tracking filters' corner at its own frequency, 501 Hz, where
+// a low-pass section has the gain Q that its bandwidth gives, 1 / (2 sinh (ln 2 / 2 *
+// bandwidth)) this far below the rate: the single section of 1.9 octaves lowers it by
+// 3.0 dB, the four of 1.7 octaves by 4 * 1.93 dB. The final cascade passes it alike in
+// every choice.
+TEST (FilterChoice, EachChoiceLowersItsCornerByItsOwnBandwidthsGain)
+{
+    double level[3];
+    for (int item = 0; item < 3; ++item)
+    {
+        QuorvelV2AudioProcessor p;
+        p.prepareToPlay (44100.0, 512);
+        placeStill (p, al::Vec3d (0.5, 0.0, 0.0));
+        choose (p, kParamFilterType, item);
+        const auto out = render (p, 32, 512);
+        EXPECT_EQ (p.cutoff, 501.0f);
+        level[item] = 10.0 * std::log10 (energy (out.right, 4096));
+    }
+    EXPECT_NEAR (level[1] - level[2], -3.0, 0.1);
+    EXPECT_NEAR (level[0] - level[2], -7.7, 0.1);
+}
+
 // The final cascade keeps its one design, made for 19 kHz at 44.1 kHz.
 TEST (OutputFilter, EightStageResponse)
 {

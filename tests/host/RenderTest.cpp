@@ -162,6 +162,29 @@ TEST (Render, WritesTwentyFourBitFiles)
     EXPECT_GT (wav.rms (0.0, 0.25), 0.0);
 }
 
+// At the top speed the tracking filters' cut-off reaches its 10 kHz cap, which at these
+// rates is at or past half the rate: every filter choice must still be heard.
+TEST (Render, CutOffAtOrPastHalfALowRateStaysAudible)
+{
+    RenderHome home;
+    for (const juce::String rate : { "16000", "20000" })
+        for (const juce::String filter : { "0", "0.5", "1" })
+        {
+            SCOPED_TRACE (rate + " Hz, filter_type " + filter);
+            const auto out = home.file (rate + "-" + filter + ".wav");
+            const auto result =
+                home.render (TORAVEL_VST3_BUNDLE,
+                             { "--rate", rate, "--seconds", "0.5", "--set", "vel_x=1.0", "--set", "doppler_type=0.3333",
+                               "--set", "filter_type=" + filter, "-o", out.getFullPathName() });
+            ASSERT_EQ (result.exitCode, 0) << result.output;
+            const auto wav = WavFile::read (out);
+            ASSERT_TRUE (wav.valid);
+            EXPECT_EQ (wav.sampleRate, rate.getDoubleValue());
+            EXPECT_EQ (wav.nonFiniteSamples(), 0);
+            EXPECT_GT (wav.rms (0.1, 0.5), 0.01) << result.output;
+        }
+}
+
 // Without a plug-in argument the renderer takes the binary of the chosen format that
 // the build put beside it.
 TEST (Render, FindsTheBuiltBinaryOfEachFormat)

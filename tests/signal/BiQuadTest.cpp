@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <vector>
@@ -179,6 +180,9 @@ TEST (BiQuadResponse, DesignsNearOrPastHalfTheRateStayStable)
                 const Coefs c = coefs (f);
                 ASSERT_TRUE (std::isfinite (c.b0 + c.b1 + c.b2 + c.a1 + c.a2)) << rate << " " << hz;
                 EXPECT_TRUE (stable (c)) << rate << " " << hz << " type " << type;
+                if (type == al::BIQUAD_LOWPASS && std::min (hz, 20000.0) >= rate * 0.5)
+                    for (double below : { rate / 100.0, rate / 8.0 })
+                        EXPECT_NEAR (magnitudeAt (c, below, rate), 1.0, 0.01) << rate << " " << hz << " at " << below;
             }
 
     BiQuad f (al::BIQUAD_LOWPASS, 40000.0);
@@ -188,6 +192,7 @@ TEST (BiQuadResponse, DesignsNearOrPastHalfTheRateStayStable)
     for (float v : impulse)
         ASSERT_TRUE (std::isfinite (v));
     EXPECT_LT (std::abs (impulse[2047]), 1e-3f);
+    EXPECT_NEAR (measuredGain (f, 1000.0, 40000.0), 1.0, 0.01);
 }
 
 TEST (BiQuadDesign, FrequencyBelowHalfTheRateIsDesignedAsAsked)
@@ -215,13 +220,19 @@ TEST (BiQuadDesign, FrequencyAtOrAboveHalfTheRateStaysFiniteAndStable)
         for (auto type : allTypes)
             for (double bw : { 0.26, 1.7, 1.9 })
             {
-                const Coefs justBelow = design (type, rate, 0.49 * rate, bw, 6.0);
+                const Coefs atHalf = design (type, rate, 0.5 * rate, bw, 6.0);
                 for (double hz : { 0.5 * rate, 0.75 * rate, 20000.0 })
                 {
                     const Coefs c = design (type, rate, hz, bw, 6.0);
                     ASSERT_TRUE (std::isfinite (c.b0 + c.b1 + c.b2 + c.a1 + c.a2)) << rate << " " << hz;
                     EXPECT_TRUE (stable (c)) << rate << " " << hz << " type " << type << " bw " << bw;
-                    EXPECT_TRUE (c == justBelow) << rate << " " << hz << " type " << type << " bw " << bw;
+                    EXPECT_TRUE (c == atHalf) << rate << " " << hz << " type " << type << " bw " << bw;
+                    if (type == al::BIQUAD_LOWPASS)
+                    {
+                        EXPECT_NEAR (magnitudeAt (c, rate / 16.0, rate), 1.0, 0.02)
+                            << rate << " " << hz << " bw " << bw;
+                        EXPECT_LT (magnitudeAt (c, 0.4999 * rate, rate), 0.1) << rate << " " << hz << " bw " << bw;
+                    }
                 }
             }
 
