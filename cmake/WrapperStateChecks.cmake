@@ -15,6 +15,8 @@
 #   allocates that many before decoding; a negative or huge number threw out of the
 #   plug-in into the host. A state whose number its text cannot hold is refused.
 # The VST 2.4 wrapper hands the host's chunk over as it is, with the host's length.
+# The LV2 copy also tells hosts the parameter values the plug-in starts with or
+# restores, and answers their requests for them (see below).
 
 get_target_property(TORAVEL_JUCE_MODULES juce::juce_audio_plugin_client INTERFACE_JUCE_MODULE_PATH)
 set(TORAVEL_PLUGIN_CLIENT ${TORAVEL_JUCE_MODULES}/juce_audio_plugin_client)
@@ -27,7 +29,7 @@ function(toravel_replace_once text_var old new what)
     string(FIND "${text}" "${old}" first)
     string(FIND "${text}" "${old}" last REVERSE)
     if(first EQUAL -1 OR NOT first EQUAL last)
-        message(FATAL_ERROR "the framework's ${what} changed: its state check no longer applies")
+        message(FATAL_ERROR "the framework's ${what} changed: a change its copy makes no longer applies")
     endif()
     string(REPLACE "${old}" "${new}" text "${text}")
     set(${text_var} "${text}" PARENT_SCOPE)
@@ -120,6 +122,117 @@ toravel_replace_once(TORAVEL_LV2_CLIENT [=[
             return LV2_STATE_ERR_UNKNOWN;
 
         MemoryBlock block;
+]=] "LV2 client")
+
+# The LV2 wrapper tells a host a parameter's value (a patch:Set on its output port) only
+# when the plug-in changes it, and ignores the host's patch:Get: hosts showed 0 for every
+# value until it changed. The copy reports every value after instantiation and after a
+# restore, and answers patch:Get, always from run(), the one place the output port may
+# be written; restore and instantiation only mark the values, through the wrapper's
+# lock-free flags, for the next cycles to send.
+toravel_replace_once(TORAVEL_LV2_CLIENT [=[
+    struct Options
+    {
+]=] [=[
+    // Marks values for run() to send to the host; callable from any thread.
+    void reportAll() noexcept
+    {
+        for (size_t index = 0; index < indexToUridMap.size(); ++index)
+            stateCache.setBits (index, newClientValue);
+    }
+
+    void report (LV2_URID urid) noexcept
+    {
+        const auto it = uridToIndexMap.find (urid);
+
+        if (it != uridToIndexMap.end())
+            stateCache.setBits (it->second, newClientValue);
+    }
+
+    struct Options
+    {
+]=] "LV2 client")
+toravel_replace_once(TORAVEL_LV2_CLIENT [=[
+        prepare (sampleRate, (int) maxBlockSize);
+    }
+]=] [=[
+        prepare (sampleRate, (int) maxBlockSize);
+
+        // A host knows no value it has not been sent, the defaults included.
+        parameters.reportAll();
+    }
+]=] "LV2 client")
+toravel_replace_once(TORAVEL_LV2_CLIENT [=[
+            patchSetHelper.processPatchSet (event, Callback { *this });
+]=] [=[
+            patchSetHelper.processPatchSet (event, Callback { *this });
+
+            // A patch:Get that names no property asks for all of them.
+            if (event->body.type == patchSetHelper.mLV2_ATOM__Object
+                && reinterpret_cast<const LV2_Atom_Object*> (&event->body)->body.otype == mLV2_PATCH__Get)
+            {
+                const LV2_Atom* subject  = nullptr;
+                const LV2_Atom* property = nullptr;
+                LV2_Atom_Object_Query query[] { { patchSetHelper.mLV2_PATCH__subject,  &subject },
+                                                { patchSetHelper.mLV2_PATCH__property, &property },
+                                                LV2_ATOM_OBJECT_QUERY_END };
+                lv2_atom_object_query (reinterpret_cast<const LV2_Atom_Object*> (&event->body), query);
+
+                if (patchSetHelper.isPlugin (subject))
+                {
+                    if (property == nullptr)
+                        parameters.reportAll();
+                    else if (property->type == patchSetHelper.mLV2_ATOM__URID)
+                        parameters.report (reinterpret_cast<const LV2_Atom_URID*> (property)->body);
+                }
+            }
+]=] "LV2 client")
+toravel_replace_once(TORAVEL_LV2_CLIENT [=[
+            if (options.parameterValue)
+            {
+                lv2_atom_forge_frame_time (forge, 0);
+]=] [=[
+            // A host's buffer may not hold every report due: one that would not fit whole
+            // waits for the next cycle rather than leave the sequence half written. A
+            // patch:Set event takes 72 bytes, the figure the wrapper sizes the port by.
+            if (options.parameterValue && forge->size - forge->offset < 72)
+            {
+                parameters.report (paramUrid);
+            }
+            else if (options.parameterValue)
+            {
+                lv2_atom_forge_frame_time (forge, 0);
+]=] "LV2 client")
+toravel_replace_once(TORAVEL_LV2_CLIENT [=[
+    LV2_State_Status retrieve (LV2_State_Retrieve_Function retrieveFn,
+                               LV2_State_Handle handle,
+                               uint32_t,
+                               const LV2_Feature* const*)
+    {
+]=] [=[
+    LV2_State_Status retrieve (LV2_State_Retrieve_Function retrieveFn,
+                               LV2_State_Handle handle,
+                               uint32_t flags,
+                               const LV2_Feature* const* features)
+    {
+        const auto status = restoreState (retrieveFn, handle, flags, features);
+
+        // Whether the plug-in told of each change or not, the host shows the restored values.
+        parameters.reportAll();
+        return status;
+    }
+
+    LV2_State_Status restoreState (LV2_State_Retrieve_Function retrieveFn,
+                                   LV2_State_Handle handle,
+                                   uint32_t,
+                                   const LV2_Feature* const*)
+    {
+]=] "LV2 client")
+toravel_replace_once(TORAVEL_LV2_CLIENT [=[
+    X (LV2_PATCH__Set)
+]=] [=[
+    X (LV2_PATCH__Get)
+    X (LV2_PATCH__Set)
 ]=] "LV2 client")
 toravel_write_copy(juce_LV2_Client.cpp "${TORAVEL_LV2_CLIENT}")
 

@@ -2,16 +2,21 @@
 #include "PluginProcessor.h"
 #include "RenderSupport.h"
 
+#include <regex>
+
 // A host we did not write plays the LV2 bundle: jalv runs it as a client of a private
 // JACK server on the dummy driver, with a saved state that switches the envelope on,
 // jack_midiseq plays a note for half of every second into it and jack_rec records its
 // outputs. The recording must sound while the note is held and fall silent between.
+// A host shows the parameters' values only as the plug-in tells them: jalv's GTK
+// interface, whose messages jalv dumps, must be told the values the plug-in holds.
 
 namespace
 {
 constexpr int jackRate = 48000;
 constexpr double recordSeconds = 3.0;
 constexpr int waitMilliseconds = 20000;
+constexpr size_t parameterCount = 30;
 
 struct JackPort
 {
@@ -46,6 +51,57 @@ protected:
     bool start (SpawnedProcess& process, const juce::StringArray& command, const juce::String& logName)
     {
         return process.start (command, environment, home.file (logName + ".log"));
+    }
+
+    void startJack()
+    {
+        ASSERT_TRUE (start (
+            jackd,
+            { "jackd", "-n", server, "--no-realtime", "-d", "dummy", "-r", juce::String (jackRate), "-p", "512" },
+            "jackd"));
+        ASSERT_EQ (jackTool ({ "jack_wait", "-w", "-t", "10" }).exitCode, 0) << logs();
+    }
+
+    // The last value the plug-in sent jalv's interface for each parameter, by identifier,
+    // once it has sent one for all of them. jalv 1.6's console lists each property with
+    // the value of a port in its place, whatever it was told; its GTK version dumps what
+    // it is told, line-buffered here so that the dump is read as it comes.
+    std::map<juce::String, float> valuesToldToJalv (const juce::StringArray& options, const juce::String& logName)
+    {
+        juce::StringArray command{ "stdbuf", "-oL", "jalv.gtk3", "--generic-ui", "--dump" };
+        command.addArray (options);
+        command.add (TORAVEL_LV2_URI);
+        EXPECT_TRUE (start (jalv, command, logName));
+
+        const std::regex set (R"re(patch:property <[^>]+:(\w+)> ;\s*patch:value "([^"]+)")re");
+        std::map<juce::String, float> values;
+        const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) waitMilliseconds;
+        while (values.size() < parameterCount && juce::Time::getMillisecondCounter() < deadline && jalv.isRunning())
+        {
+            juce::Thread::sleep (200);
+            const auto dump = jalv.log().toStdString();
+            for (std::sregex_iterator it (dump.begin(), dump.end(), set), end; it != end; ++it)
+                values[juce::String ((*it)[1].str())] = std::stof ((*it)[2].str());
+        }
+        jalv.stop();
+        return values;
+    }
+
+    // What the plug-in holds once it has played a block, as the host's has.
+    void expectValuesOf (QuorvelV2AudioProcessor& processor, const std::map<juce::String, float>& told)
+    {
+        processor.prepareToPlay (jackRate, 512);
+        juce::AudioBuffer<float> audio (processor.getTotalNumOutputChannels(), 512);
+        juce::MidiBuffer midi;
+        processor.processBlock (audio, midi);
+
+        ASSERT_EQ (told.size(), (size_t) processor.getNumParameters()) << logs();
+        for (int i = 0; i < processor.getNumParameters(); ++i)
+        {
+            const auto name = processor.getParameterName (i);
+            ASSERT_EQ (told.count (name), 1u) << name;
+            EXPECT_NEAR (told.at (name), processor.getParameter (i), 1e-6) << name;
+        }
     }
 
     ProgramResult jackTool (const juce::StringArray& command) { return runProgram (command, environment, 10000); }
@@ -143,10 +199,7 @@ TEST_F (JalvSession, RecordsTheNotesThatJackMidiPlays)
                                      { "release", 0.0025f },
                                      { "vel_x", 0.003f } });
 
-    ASSERT_TRUE (start (
-        jackd, { "jackd", "-n", server, "--no-realtime", "-d", "dummy", "-r", juce::String (jackRate), "-p", "512" },
-        "jackd"));
-    ASSERT_EQ (jackTool ({ "jack_wait", "-w", "-t", "10" }).exitCode, 0) << logs();
+    ASSERT_NO_FATAL_FAILURE (startJack());
 
     ASSERT_TRUE (
         start (jalv, { "jalv", "-n", "toravel", "-x", "-l", state.getFullPathName(), TORAVEL_LV2_URI }, "jalv"));
@@ -197,4 +250,22 @@ TEST_F (JalvSession, RecordsTheNotesThatJackMidiPlays)
     EXPECT_GT (loud, windows / 5) << logs();
     EXPECT_GT (silent, windows / 5) << logs();
     EXPECT_LT (wav.audio.getMagnitude (0, wav.audio.getNumSamples()), 1.0f);
+}
+
+TEST_F (JalvSession, TellsTheHostTheValuesItHolds)
+{
+    ASSERT_NO_FATAL_FAILURE (startJack());
+
+    // Right after loading: the defaults, with the ratios as the derivation wrote them back.
+    QuorvelV2AudioProcessor loaded;
+    const auto toldLoaded = valuesToldToJalv ({}, "jalv-loaded");
+    ASSERT_NO_FATAL_FAILURE (expectValuesOf (loaded, toldLoaded));
+    EXPECT_NEAR (toldLoaded.at ("carrier"), 0.5f, 1e-6);
+
+    QuorvelV2AudioProcessor restored;
+    ASSERT_TRUE (applySettings (restored, { { "carrier", 0.7f } }).isEmpty());
+    const auto toldRestored =
+        valuesToldToJalv ({ "-l", writeState ({ { "carrier", 0.7f } }).getFullPathName() }, "jalv-restored");
+    ASSERT_NO_FATAL_FAILURE (expectValuesOf (restored, toldRestored));
+    EXPECT_NEAR (toldRestored.at ("carrier"), 0.7f, 1e-6);
 }

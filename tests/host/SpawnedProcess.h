@@ -32,6 +32,8 @@ public:
     bool start (const juce::StringArray& command, const Environment& environment, const juce::File& log)
     {
         logFile = log;
+        exited = false;
+        exitCode = -1;
         int input[2];
         if (command.isEmpty() || pipe (input) != 0)
             return false;
