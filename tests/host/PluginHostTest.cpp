@@ -1,3 +1,5 @@
+#include "SpawnedProcess.h"
+
 #include <JuceHeader.h>
 #include <gtest/gtest.h>
 
@@ -163,6 +165,17 @@ TEST_F (PluginHost, Vst3BundleShowsTheEffectAndItsThirtyParameters)
     for (int i = 30; i < parameters->size(); ++i)
         for (const auto& e : expected)
             EXPECT_NE (parameters->getReference (i)["name"].toString(), e.name);
+}
+
+// A user clicking "curves" to show and hide the "Modulator" window, twice in a hurry
+// too, and closing the editor with it open, ten times: a fault there takes the host
+// down, which here shows as the child's death by a signal (128 + its number).
+TEST_F (PluginHost, Vst3EditorSurvivesTheModulatorWindowShownHiddenAndClosedWithIt)
+{
+    const auto result = runProgram ({ TORAVEL_HOST_PROGRAM, "editor", TORAVEL_VST3_BUNDLE, "--cycles", "10" },
+                                    environmentWithHome (home), 240000);
+    EXPECT_EQ (result.exitCode, 0) << result.output;
+    EXPECT_TRUE (result.output.contains ("cycle 10: "));
 }
 
 TEST_F (PluginHost, VstBinaryShowsTheEffectAndItsThirtyParameters)
