@@ -22,8 +22,8 @@ packages=(
     libxcursor-dev libxext-dev libasound2-dev libpng-dev zlib1g-dev libjpeg-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
-    # headless windows for the editor tests
-    xvfb xauth
+    # headless windows for the editor tests, and the synthetic clicks of the host program
+    xvfb xauth libxtst-dev
     # hosts we did not write
     jalv jackd2 lilv-utils lv2-dev sordi
 )

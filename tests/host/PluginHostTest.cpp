@@ -1,3 +1,5 @@
+#include "SpawnedProcess.h"
+
 #include <JuceHeader.h>
 #include <gtest/gtest.h>
 
@@ -163,6 +165,49 @@ TEST_F (PluginHost, Vst3BundleShowsTheEffectAndItsThirtyParameters)
     for (int i = 30; i < parameters->size(); ++i)
         for (const auto& e : expected)
             EXPECT_NE (parameters->getReference (i)["name"].toString(), e.name);
+}
+
+// An X server of a test's own. On the display the suite shares, the GUI tests' editors
+// and "Modulator" windows open where the host program's do, and would take its clicks
+// and answer for its windows.
+class PrivateDisplay
+{
+public:
+    explicit PrivateDisplay (const juce::File& folder)
+    {
+        // The server picks a free display number and writes it once it takes clients.
+        const auto log = folder.getChildFile ("xvfb.log");
+        if (!server.start ({ "Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24" }, environmentWithHome (folder),
+                           log))
+            return;
+        const auto deadline = juce::Time::getMillisecondCounter() + 10000;
+        while (name.isEmpty() && server.isRunning() && juce::Time::getMillisecondCounter() < deadline)
+        {
+            juce::Thread::sleep (20);
+            for (const auto& line : juce::StringArray::fromLines (log.loadFileAsString()))
+                if (line.isNotEmpty() && line.containsOnly ("0123456789"))
+                    name = ":" + line;
+        }
+    }
+
+    juce::String name; // empty when the server did not start
+    SpawnedProcess server;
+};
+
+// A user clicking "curves" to show and hide the "Modulator" window, twice in a hurry
+// too, and closing the editor with it open, ten times: a fault there takes the host
+// down, which here shows as the child's death by a signal (128 + its number).
+TEST_F (PluginHost, Vst3EditorSurvivesTheModulatorWindowShownHiddenAndClosedWithIt)
+{
+    const PrivateDisplay display (home);
+    ASSERT_TRUE (display.name.isNotEmpty()) << display.server.log();
+
+    auto environment = environmentWithHome (home);
+    environment["DISPLAY"] = display.name.toStdString();
+    const auto result =
+        runProgram ({ TORAVEL_HOST_PROGRAM, "editor", TORAVEL_VST3_BUNDLE, "--cycles", "10" }, environment, 240000);
+    EXPECT_EQ (result.exitCode, 0) << result.output;
+    EXPECT_TRUE (result.output.contains ("cycle 10: "));
 }
 
 TEST_F (PluginHost, VstBinaryShowsTheEffectAndItsThirtyParameters)

@@ -7,3 +7,4 @@
 int runInspect (const juce::StringArray& args);
 int runRender (const juce::StringArray& args);
 int runDamageState (const juce::StringArray& args);
+int runEditor (const juce::StringArray& args);

@@ -114,3 +114,21 @@ std::unique_ptr<juce::AudioPluginInstance> PluginLoader::load (const juce::Strin
         error = "could not instantiate " + description.name;
     return instance;
 }
+
+juce::String builtPlugin (const juce::String& format)
+{
+    const auto artefacts = juce::File::getSpecialLocation (juce::File::currentExecutableFile)
+                               .getParentDirectory()
+                               .getParentDirectory()
+                               .getChildFile ("Toravel_artefacts");
+    const auto relative = format == "lv2"   ? "LV2/Toravel.lv2"
+                          : format == "vst" ? "VST/libToravel.so"
+                                            : "VST3/Toravel.vst3";
+    for (const auto* configuration : { "Release", "RelWithDebInfo", "MinSizeRel", "Debug" })
+    {
+        const auto candidate = artefacts.getChildFile (configuration).getChildFile (relative);
+        if (candidate.exists())
+            return candidate.getFullPathName();
+    }
+    return artefacts.getChildFile ("Release").getChildFile (relative).getFullPathName();
+}

@@ -22,3 +22,8 @@ private:
 
     juce::AudioPluginFormatManager formats;
 };
+
+// The binary of the wanted format ("vst3", "lv2" or "vst") that the build put beside
+// this program: the program lives in <build>/tools, the plug-in in
+// <build>/Toravel_artefacts/<configuration>.
+juce::String builtPlugin (const juce::String& format);

@@ -181,26 +181,6 @@ bool parse (const juce::StringArray& args, Options& options)
     return true;
 }
 
-// The binary of the wanted format that the build put beside this program: the program
-// lives in <build>/tools, the plug-in in <build>/Toravel_artefacts/<configuration>.
-juce::String builtPlugin (const juce::String& format)
-{
-    const auto artefacts = juce::File::getSpecialLocation (juce::File::currentExecutableFile)
-                               .getParentDirectory()
-                               .getParentDirectory()
-                               .getChildFile ("Toravel_artefacts");
-    const auto relative = format == "lv2"   ? "LV2/Toravel.lv2"
-                          : format == "vst" ? "VST/libToravel.so"
-                                            : "VST3/Toravel.vst3";
-    for (const auto* configuration : { "Release", "RelWithDebInfo", "MinSizeRel", "Debug" })
-    {
-        const auto candidate = artefacts.getChildFile (configuration).getChildFile (relative);
-        if (candidate.exists())
-            return candidate.getFullPathName();
-    }
-    return artefacts.getChildFile ("Release").getChildFile (relative).getFullPathName();
-}
-
 bool loadPreset (juce::AudioPluginInstance& instance, const juce::File& file)
 {
     const auto xml = juce::XmlDocument::parse (file);

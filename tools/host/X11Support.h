@@ -5,3 +5,36 @@
 // without one, a harmless protocol error (such as a BadAtom from a plug-in's window
 // code) would end the process.
 void prepareXlibForHosting();
+
+// A user at the display: clicks made by the X server itself (XTest), so that they
+// reach whichever window lies under the pointer, a plug-in's included, as a real
+// user's do. It has a connection of its own, apart from the framework's and the
+// plug-in's, and answers what that user would see. Coordinates are the screen's
+// physical pixels.
+class DesktopUser
+{
+public:
+    DesktopUser();
+    ~DesktopUser();
+    DesktopUser (const DesktopUser&) = delete;
+    DesktopUser& operator= (const DesktopUser&) = delete;
+
+    // Empty when the user can act; otherwise why not.
+    const char* problem() const { return whyNot; }
+
+    bool contains (int x, int y) const;
+
+    // Clicks with the left button, count times with no pause between.
+    void click (int x, int y, int count = 1);
+
+    // Whether a window is mapped on the screen, top-level, with this title.
+    bool isShowing (const char* title) const;
+
+    // How many windows down from the given one the pointer's target at (x, y) lies:
+    // 0 when it is that window itself, -1 when the point is outside it.
+    int depthBelow (unsigned long window, int x, int y) const;
+
+private:
+    struct _XDisplay* display = nullptr;
+    const char* whyNot = nullptr;
+};
