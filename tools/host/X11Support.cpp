@@ -4,15 +4,22 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
 namespace
 {
+// Without a window manager the framework asks for missing properties every time it
+// checks whether a window shows, thousands of times in a session: each kind of error is
+// told once.
 int reportXError (Display*, XErrorEvent* event)
 {
-    std::fprintf (stderr, "toravel-host: ignored X error %d (request %d)\n", (int) event->error_code,
-                  (int) event->request_code);
+    static std::atomic<bool> told[256][256];
+
+    if (!told[event->error_code][event->request_code].exchange (true))
+        std::fprintf (stderr, "toravel-host: ignored X error %d (request %d), and any like it\n",
+                      (int) event->error_code, (int) event->request_code);
     return 0;
 }
 } // namespace
