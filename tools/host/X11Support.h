@@ -19,7 +19,7 @@ public:
     DesktopUser (const DesktopUser&) = delete;
     DesktopUser& operator= (const DesktopUser&) = delete;
 
-    // Empty when the user can act; otherwise why not.
+    // Null when the user can act; otherwise why not.
     const char* problem() const { return whyNot; }
 
     bool contains (int x, int y) const;
