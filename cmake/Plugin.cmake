@@ -97,6 +97,7 @@ target_link_libraries(Toravel
     PUBLIC
         signal_library
         GLU
+        $<$<PLATFORM_ID:Linux>:X11>
         juce::juce_recommended_config_flags)
 
 # Tests and tools link the plug-in's shared-code library instead of compiling the

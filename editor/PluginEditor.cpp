@@ -64,10 +64,9 @@ QuorvelParamSlider::~QuorvelParamSlider() = default;
 CurveComponent::CurveComponent (QuorvelV2AudioProcessor* processor)
     : velCurve (processor), dopplerCurve (processor), attenCurve (processor)
 {
+    // Sizing lays the views out (resized): speed top left, Doppler below it,
+    // attenuation to its right.
     setSize (dopplerCurve.getWidth() * 2, dopplerCurve.getHeight() * 2);
-    velCurve.setTopLeftPosition (0, 0);
-    dopplerCurve.setTopLeftPosition (0, velCurve.getBottom());
-    attenCurve.setTopLeftPosition (velCurve.getRight(), 0);
     addAndMakeVisible (velCurve);
     addAndMakeVisible (dopplerCurve);
     addAndMakeVisible (attenCurve);
@@ -75,9 +74,33 @@ CurveComponent::CurveComponent (QuorvelV2AudioProcessor* processor)
 
 CurveComponent::~CurveComponent() = default;
 
+// The window manager may resize the window: the three views keep their quarters.
+void CurveComponent::resized()
+{
+    const int halfWidth = getWidth() / 2;
+    const int halfHeight = getHeight() / 2;
+    velCurve.setBounds (0, 0, halfWidth, halfHeight);
+    dopplerCurve.setBounds (0, halfHeight, halfWidth, getHeight() - halfHeight);
+    attenCurve.setBounds (halfWidth, 0, getWidth() - halfWidth, halfHeight);
+}
+
 void CurveComponent::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colours::darkgrey);
+}
+
+void CurveComponent::releaseOpenGL()
+{
+    for (auto* view : { (QuorvelGLCurveComponent*) &velCurve, (QuorvelGLCurveComponent*) &dopplerCurve,
+                        (QuorvelGLCurveComponent*) &attenCurve })
+        view->openGLContext.detach();
+}
+
+void CurveComponent::resumeOpenGL()
+{
+    for (auto* view : { (QuorvelGLCurveComponent*) &velCurve, (QuorvelGLCurveComponent*) &dopplerCurve,
+                        (QuorvelGLCurveComponent*) &attenCurve })
+        view->openGLContext.attachTo (*view);
 }
 
 void CurveComponent::saveScreenshot (const juce::String& path)
@@ -87,6 +110,22 @@ void CurveComponent::saveScreenshot (const juce::String& path)
     attenCurve.saveScreenshot (path + "_atten");
 }
 
+ModulatorWindow::ModulatorWindow (std::function<void()> whenClosed)
+    : juce::ResizableWindow ("Modulator", false), onClose (std::move (whenClosed))
+{
+}
+
+void ModulatorWindow::userTriedToCloseWindow()
+{
+    if (onClose)
+        onClose();
+}
+
+int ModulatorWindow::getDesktopWindowStyleFlags() const
+{
+    return juce::ResizableWindow::getDesktopWindowStyleFlags() | juce::ComponentPeer::windowHasCloseButton;
+}
+
 QuorvelV2AudioProcessorEditor::QuorvelV2AudioProcessorEditor (QuorvelV2AudioProcessor& p)
     : juce::AudioProcessorEditor (&p), processor (p), openGLView (&p),
       toggleLook (juce::Colour (0xffdd0b0b), juce::Colours::lightgrey), curveComponent (&p)
@@ -94,14 +133,16 @@ QuorvelV2AudioProcessorEditor::QuorvelV2AudioProcessorEditor (QuorvelV2AudioProc
     setSize (1200, 700);
     setLookAndFeel (&mainLook);
 
-    modulatorWindow = std::make_unique<juce::ResizableWindow> ("Modulator", false);
-    modulatorWindow->setVisible (true);
+    modulatorWindow = std::make_unique<ModulatorWindow> ([this] { hideModulatorWindow(); });
     modulatorWindow->setSize (400, 400);
     modulatorWindow->setTopLeftPosition (100, 100);
     // The title bar is chosen before the content so that the window fits itself
     // around the content's 800 x 800 with no border of its own that would stretch it.
     modulatorWindow->setUsingNativeTitleBar (true);
     modulatorWindow->setContentNonOwned (&curveComponent, true);
+    // On the desktop but hidden until "curves" shows it; the views make no OpenGL
+    // context while it is hidden.
+    modulatorWindow->addToDesktop();
 
     for (int i = 0; i < numRows; ++i)
     {
@@ -215,10 +256,9 @@ QuorvelV2AudioProcessorEditor::~QuorvelV2AudioProcessorEditor()
     stopTimer (0);
     stopTimer (1);
 
-    // The curve views are destroyed before their window, while it still has its peer;
-    // leaving the desktop first makes that hold whatever the order of the members.
-    if (modulatorWindow->isOnDesktop())
-        hideModulatorWindow();
+    // The curve views are destroyed before their window (member order), so they let go
+    // of their OpenGL windows while it still has its own.
+    hideModulatorWindow();
 
     setLookAndFeel (nullptr);
 }

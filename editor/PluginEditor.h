@@ -2,6 +2,7 @@
 
 #include <JuceHeader.h>
 
+#include <functional>
 #include <memory>
 
 #include "PluginProcessor.h"
@@ -35,11 +36,38 @@ public:
     ~CurveComponent() override;
 
     void paint (juce::Graphics& g) override;
+    void resized() override;
     void saveScreenshot (const juce::String& path);
+
+    // Hiding a window stops its views' OpenGL contexts, but the framework lets go of
+    // them and of their child windows only if it saw the window showing until then; a
+    // window that the window manager has minimised had already stopped showing for it,
+    // and the stopped contexts would draw nothing when it shows again. So the views
+    // leave their contexts before the window hides and take them up when it shows.
+    void releaseOpenGL();
+    void resumeOpenGL();
 
     VelCurveComponent velCurve;
     DopplerCurveComponent dopplerCurve;
     AttenCurveComponent attenCurve;
+};
+
+// The window that holds the curves. It keeps its native window from the editor's
+// construction to its destruction and is only shown and hidden: deleting a native
+// window while OpenGL views inside it still have theirs crashes the message thread
+// (their child windows stay registered to it), and whether the views have let go
+// depends on what the window manager did with the window (a minimised window is not
+// showing, so hiding it does not detach them). Its close box hides it.
+class ModulatorWindow : public juce::ResizableWindow
+{
+public:
+    explicit ModulatorWindow (std::function<void()> whenClosed);
+
+    void userTriedToCloseWindow() override;
+    int getDesktopWindowStyleFlags() const override;
+
+private:
+    std::function<void()> onClose;
 };
 
 class QuorvelV2AudioProcessorEditor : public juce::AudioProcessorEditor,
@@ -73,7 +101,7 @@ public:
     bool checkAndUpdateComboBox (juce::ComboBox* box, float scaled);
 
     // What the snapshot dialog does with a confirmed path: the 3-D view, and the
-    // curve views while the "Modulator" window is on the desktop.
+    // curve views while the "Modulator" window is shown.
     void saveScreenshots (const juce::String& path);
 
     QuorvelV2AudioProcessor& processor;
@@ -100,7 +128,7 @@ public:
     std::unique_ptr<juce::TextButton> resetRotButton;
     std::unique_ptr<juce::ToggleButton> dragCentreToggle, visAttenToggle;
     std::unique_ptr<juce::TextButton> curvesButton;
-    std::unique_ptr<juce::ResizableWindow> modulatorWindow;
+    std::unique_ptr<ModulatorWindow> modulatorWindow;
     CurveComponent curveComponent;
     std::unique_ptr<juce::TextButton> snapshotButton;
 
@@ -108,6 +136,7 @@ private:
     void setRowAlpha (int first, int last, float alpha);
     void setSymmSwitches (bool on);
     void setParameterFromEditor (int index, float normalised);
+    void showModulatorWindow();
     void hideModulatorWindow();
     bool isBeingTyped (juce::TextEditor* input) const;
     void showParameterText (int index);

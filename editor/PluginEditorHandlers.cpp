@@ -1,4 +1,5 @@
 #include "PluginEditor.h"
+#include "WindowWithdrawal.h"
 
 #include <cmath>
 
@@ -20,7 +21,7 @@ void QuorvelV2AudioProcessorEditor::timerCallback (int timerId)
         openGLView.overlayPresetName = presetStrip->presetNameLabel->getText();
         openGLView.openGLContext.triggerRepaint();
 
-        if (modulatorWindow->isOnDesktop())
+        if (modulatorWindow->isVisible())
         {
             curveComponent.velCurve.openGLContext.triggerRepaint();
             curveComponent.dopplerCurve.openGLContext.triggerRepaint();
@@ -264,10 +265,10 @@ void QuorvelV2AudioProcessorEditor::buttonClicked (juce::Button* button)
     }
     else if (button == curvesButton.get())
     {
-        if (modulatorWindow->isOnDesktop())
+        if (modulatorWindow->isVisible())
             hideModulatorWindow();
         else
-            modulatorWindow->addToDesktop();
+            showModulatorWindow();
     }
     else if (button == snapshotButton.get())
     {
@@ -293,24 +294,26 @@ void QuorvelV2AudioProcessorEditor::buttonClicked (juce::Button* button)
     }
 }
 
+void QuorvelV2AudioProcessorEditor::showModulatorWindow()
+{
+    modulatorWindow->setVisible (true);
+    curveComponent.resumeOpenGL();
+}
+
 void QuorvelV2AudioProcessorEditor::hideModulatorWindow()
 {
-    // Hidden before it leaves the desktop: hiding detaches the curve views' OpenGL
-    // contexts while the window's peer still exists, so their child windows are
-    // destroyed and unregistered with it. Taken off the desktop while showing, the peer
-    // is deleted under them, and the destroy events of their windows then reach the
-    // freed peer and crash the message thread.
+    curveComponent.releaseOpenGL();
     modulatorWindow->setVisible (false);
-    modulatorWindow->removeFromDesktop();
-    // Off the desktop it stays marked visible, as built, so adding it shows it again.
-    modulatorWindow->setVisible (true);
+
+    if (auto* peer = modulatorWindow->getPeer())
+        withdrawFromWindowManager (peer->getNativeHandle());
 }
 
 void QuorvelV2AudioProcessorEditor::saveScreenshots (const juce::String& path)
 {
     openGLView.saveScreenshot (path);
 
-    if (modulatorWindow->isOnDesktop())
+    if (modulatorWindow->isVisible())
         curveComponent.saveScreenshot (path);
 }
 

@@ -31,6 +31,15 @@ void writeOpenGLScreenshot (juce::Component& view, const std::function<void()>& 
         frameBuffer->makeCurrentRenderingTarget();
         glViewport (0, 0, width, height);
         draw();
+
+        // Blending leaves the coverage of lines and the sphere in the frame's alpha,
+        // which a window ignores; an image viewer would show them faded. The snapshot
+        // is made opaque, as on screen.
+        glColorMask (GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+        glClearColor (0.0f, 0.0f, 0.0f, 1.0f);
+        glClear (GL_COLOR_BUFFER_BIT);
+        glColorMask (GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+
         frameBuffer->releaseAsRenderingTarget();
     }
 

@@ -201,8 +201,9 @@ TEST_F (EditorLayout, StateAfterConstruction)
     EXPECT_FALSE (e.autoRotateToggle->getToggleState());
     EXPECT_FALSE (e.axisToggle->getToggleState());
 
-    EXPECT_TRUE (e.modulatorWindow->isVisible());
-    EXPECT_FALSE (e.modulatorWindow->isOnDesktop());
+    // On the desktop for the editor's whole life, hidden until "curves".
+    EXPECT_FALSE (e.modulatorWindow->isVisible());
+    EXPECT_TRUE (e.modulatorWindow->isOnDesktop());
     EXPECT_EQ (e.modulatorWindow->getName(), "Modulator");
     EXPECT_EQ (e.modulatorWindow->getContentComponent(), &e.curveComponent);
     EXPECT_EQ (e.curveComponent.getWidth(), 800);
@@ -690,14 +691,15 @@ TEST_F (EditorViewControls, CurvesButtonShowsAndHidesTheModulatorWindow)
     openEditor();
     auto& e = *editor;
 
+    const auto* peer = e.modulatorWindow->getPeer();
     e.buttonClicked (e.curvesButton.get());
-    EXPECT_TRUE (e.modulatorWindow->isOnDesktop());
     EXPECT_TRUE (e.modulatorWindow->isShowing());
     EXPECT_EQ (e.modulatorWindow->getContentComponent(), &e.curveComponent);
     EXPECT_EQ (e.curveComponent.getBounds().getWidth(), 800);
 
     e.buttonClicked (e.curvesButton.get());
-    EXPECT_FALSE (e.modulatorWindow->isOnDesktop());
+    EXPECT_FALSE (e.modulatorWindow->isVisible());
+    EXPECT_EQ (e.modulatorWindow->getPeer(), peer);
 
     QuorvelGLCurveComponent* views[] = { &e.curveComponent.velCurve, &e.curveComponent.dopplerCurve,
                                          &e.curveComponent.attenCurve };
@@ -725,7 +727,7 @@ TEST_F (EditorViewControls, CurvesButtonShowsAndHidesTheModulatorWindow)
         renderBlocks (2);
         ASSERT_TRUE (showAndWaitForFrames()) << "cycle " << cycle;
         e.buttonClicked (e.curvesButton.get());
-        ASSERT_FALSE (e.modulatorWindow->isOnDesktop());
+        ASSERT_FALSE (e.modulatorWindow->isVisible());
         guitest::pump (30);
     }
 
@@ -738,6 +740,15 @@ TEST_F (EditorViewControls, CurvesButtonShowsAndHidesTheModulatorWindow)
 
     EXPECT_TRUE (showAndWaitForFrames());
     EXPECT_TRUE (e.modulatorWindow->isShowing());
+
+    // A window manager's resize keeps the views in their quarters; its close box hides
+    // the window as "curves" does, and "curves" shows it again.
+    e.modulatorWindow->setSize (600, 500);
+    EXPECT_EQ (e.curveComponent.attenCurve.getBounds(), juce::Rectangle<int> (300, 0, 300, 250));
+    EXPECT_EQ (e.curveComponent.dopplerCurve.getBounds(), juce::Rectangle<int> (0, 250, 300, 250));
+    e.modulatorWindow->userTriedToCloseWindow();
+    EXPECT_FALSE (e.modulatorWindow->isVisible());
+    EXPECT_TRUE (showAndWaitForFrames());
 }
 
 TEST_F (EditorViewControls, ClosingWithTheCurvesOpenTakesTheModulatorWindowAlong)
@@ -747,7 +758,7 @@ TEST_F (EditorViewControls, ClosingWithTheCurvesOpenTakesTheModulatorWindowAlong
     auto& e = *editor;
 
     e.buttonClicked (e.curvesButton.get());
-    ASSERT_TRUE (e.modulatorWindow->isOnDesktop());
+    ASSERT_TRUE (e.modulatorWindow->isShowing());
     EXPECT_EQ (e.modulatorWindow->getWidth(), 800);
     EXPECT_EQ (e.modulatorWindow->getHeight(), 800);
     EXPECT_EQ (e.curveComponent.getBounds(), juce::Rectangle<int> (0, 0, 800, 800));
@@ -805,11 +816,19 @@ TEST_F (EditorViewControls, ScreenshotsFollowTheModulatorWindow)
             return true;
         });
 
+    // Opaque, as the screen shows them: the frames' blending leaves coverage in alpha.
     for (auto& ending : endings)
     {
         const auto file = folder.getChildFile ("editor_snapshot" + ending);
         ASSERT_TRUE (file.existsAsFile()) << ending;
-        EXPECT_TRUE (guitest::loadPng (file).isValid()) << ending;
+        const auto image = guitest::loadPng (file);
+        ASSERT_TRUE (image.isValid()) << ending;
+        const juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readOnly);
+        int translucent = 0;
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+                translucent += pixels.getPixelColour (x, y).getAlpha() != 255;
+        EXPECT_EQ (translucent, 0) << ending;
     }
 
     const auto view = guitest::loadPng (folder.getChildFile ("editor_snapshot.png"));
@@ -957,7 +976,7 @@ TEST_F (EditorSoak, RandomUserActionsWhileAnotherThreadRenders)
                 // Shown, the window is looked at until its views have drawn.
                 const int drawn = curves[2]->getFrameCounter();
                 e.buttonClicked (e.curvesButton.get());
-                if (e.modulatorWindow->isOnDesktop())
+                if (e.modulatorWindow->isVisible())
                     guitest::pumpUntil ([&] { return curves[2]->getFrameCounter() > drawn; }, 2000);
                 break;
             }
