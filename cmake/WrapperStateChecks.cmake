@@ -35,11 +35,17 @@ function(toravel_replace_once text_var old new what)
     set(${text_var} "${text}" PARENT_SCOPE)
 endfunction()
 
-# Rewriting an unchanged copy would have every reconfigure compile the wrappers again.
+# Writes a generated file only when its text changed: rewriting an unchanged one would
+# have every reconfigure compile whatever includes it again. Plugin.cmake's generated
+# headers go through it too.
+function(toravel_write_if_changed path text)
+    file(WRITE ${path}.new "${text}")
+    file(COPY_FILE ${path}.new ${path} ONLY_IF_DIFFERENT)
+    file(REMOVE ${path}.new)
+endfunction()
+
 function(toravel_write_copy name text)
-    file(WRITE ${TORAVEL_WRAPPER_COPIES}/${name}.new "${text}")
-    file(COPY_FILE ${TORAVEL_WRAPPER_COPIES}/${name}.new ${TORAVEL_WRAPPER_COPIES}/${name} ONLY_IF_DIFFERENT)
-    file(REMOVE ${TORAVEL_WRAPPER_COPIES}/${name}.new)
+    toravel_write_if_changed(${TORAVEL_WRAPPER_COPIES}/${name} "${text}")
 endfunction()
 
 file(READ ${TORAVEL_PLUGIN_CLIENT}/VST3/juce_VST3_Wrapper.cpp TORAVEL_VST3_WRAPPER)

@@ -79,8 +79,7 @@ void BiQuad::design (double frequency, double bandwidth, double gainDb)
     // bandwidth's correction for the bilinear transform's warping, w0 / sin w0, is about
     // 49 and would put a low-pass's corner near 0 Hz: silence. So that design takes the
     // bandwidth uncorrected, as the analogue prototype's (1.9 octaves give a Q of 0.71),
-    // and a low-pass passes everything below its corner. Frequencies below half the
-    // rate are designed as asked.
+    // and a low-pass passes everything below its corner.
     const bool pastHalfTheRate = frequency >= 0.5 * sampleRate;
     if (pastHalfTheRate)
         frequency = 0.49 * sampleRate;
@@ -88,8 +87,20 @@ void BiQuad::design (double frequency, double bandwidth, double gainDb)
     const double w0 = 6.283185307179586 * frequency / sampleRate;
     const double sn = std::sin (w0);
     const double cs = std::cos (w0);
-    const double alpha = pastHalfTheRate ? sn * std::sinh (0.34657359027997264 * bandwidth)
-                                         : sn * std::sinh (0.34657359027997264 * bandwidth * w0 / sn);
+    // The bandwidth in octaves times ln 2 / 2: the argument of sinh.
+    const double halfWidth = 0.34657359027997264 * bandwidth;
+    double warpedHalfWidth = halfWidth;
+    // Just below half the rate the correction still grows without bound: a low-pass's
+    // Q falls towards 0 and takes its pass band with it, and from about 0.491 of the
+    // rate the design is not even stable. So the warped bandwidth is held to 4.05
+    // octaves, just above the widest the plug-in asks for at 32 kHz and above (1.9
+    // octaves at 10 kHz and 32 kHz warp to 4.038), and every design it makes at those
+    // rates stays as it was; with 1.9 octaves a low-pass's -3 dB point then stays
+    // above 0.126 of the rate for any corner from 0.2 of the rate up to half of it. A
+    // bandwidth asked for wider than that is taken unwarped, as past half the rate.
+    if (!pastHalfTheRate)
+        warpedHalfWidth = std::min (halfWidth * w0 / sn, std::max (halfWidth, 0.34657359027997264 * 4.05));
+    const double alpha = sn * std::sinh (warpedHalfWidth);
 
     double nb0, nb1, nb2, na0, na1, na2;
     switch (type)

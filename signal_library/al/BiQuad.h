@@ -25,8 +25,9 @@ public:
     // The frequency is limited to 20..20000 Hz. A frequency that still reaches half the
     // sample rate, where the coefficients turn into NaN or the response folds over, is
     // designed at 0.49 of the rate with the bandwidth taken unwarped; below half the
-    // rate nothing else limits it. A rate that is not a finite positive number, or a
-    // design that would not be finite and stable, keeps the previous coefficients.
+    // rate the warped bandwidth is held to 4.05 octaves (or to the bandwidth asked
+    // for, unwarped, if that is wider). A rate that is not a finite positive number, or
+    // a design that would not be finite and stable, keeps the previous coefficients.
     void set (double frequency, double bandwidth, double gainDb);
 
     double operator() (double x)

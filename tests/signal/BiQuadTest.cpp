@@ -195,23 +195,57 @@ TEST (BiQuadResponse, DesignsNearOrPastHalfTheRateStayStable)
     EXPECT_NEAR (measuredGain (f, 1000.0, 40000.0), 1.0, 0.01);
 }
 
-TEST (BiQuadDesign, FrequencyBelowHalfTheRateIsDesignedAsAsked)
+// Every design the plug-in makes at 32 kHz and above (tracking filters up to their
+// 10 kHz cap, the output cascade) is kept to the bit, so that renders do not move: these
+// are the coefficients those designs had before the warped bandwidth was bounded.
+TEST (BiQuadDesign, DesignsThePlugInMakesAt32kHzAndAboveAreKept)
 {
-    // 7500 Hz is above 20000 / 44100 of a 16000 Hz rate but below half of it.
-    const double w0 = 2.0 * M_PI * 7500.0 / 16000.0;
-    const double sn = std::sin (w0);
-    const double cs = std::cos (w0);
-    const double alpha = sn * std::sinh (0.34657359027997264 * 1.9 * w0 / sn);
-    const double a0 = 1.0 + alpha;
-    const Coefs cookbook{ (1.0 - cs) / 2.0 / a0, (1.0 - cs) / a0, (1.0 - cs) / 2.0 / a0, -2.0 * cs / a0,
-                          (1.0 - alpha) / a0 };
+    const struct
+    {
+        double rate, hz, bw;
+        Coefs c;
+    } kept[] = {
+        { 32000, 10000, 1.9, 0x1.00a8168e62591p-2, 0x1.00a8168e62591p-1, 0x1.00a8168e62591p-2, 0x1.1c2353fdcf1e3p-2,
+          -0x1.1982f9c445b9ep-2 },
+        { 32000, 10000, 1.7, 0x1.1d06c8d60874dp-2, 0x1.1d06c8d60874dp-1, 0x1.1d06c8d60874dp-2, 0x1.3b8bacc7cb67p-2,
+          -0x1.8ee112df53272p-3 },
+        { 44100, 10000, 1.9, 0x1.a39b560c1d4a3p-3, 0x1.a39b560c1d4a3p-2, 0x1.a39b560c1d4a3p-3, -0x1.1dd69faf681eap-3,
+          -0x1.4ef020808ae22p-5 },
+        { 48000, 10000, 1.7, 0x1.98f7676eb5647p-3, 0x1.98f7676eb5647p-2, 0x1.98f7676eb5647p-3, -0x1.1d9ee3f04c57dp-2,
+          0x1.3e36cb36dc829p-4 },
+        { 96000, 10000, 1.9, 0x1.204ff1404107fp-4, 0x1.204ff1404107fp-3, 0x1.204ff1404107fp-4, -0x1.14b875bb3b5efp+0,
+          0x1.7331c82d2e83cp-2 },
+        { 44100, 19000, 0.26, 0x1.842424b37fa88p-1, 0x1.842424b37fa88p+0, 0x1.842424b37fa88p-1, 0x1.71399b802a2d1p+0,
+          0x1.2e1d5bcdaa482p-1 },
+        { 48000, 1000, 1.7, 0x1.0329f31d428e1p-8, 0x1.0329f31d428e1p-7, 0x1.0329f31d428e1p-8, -0x1.d548c571fa0fcp+0,
+          0x1.b2aada7cde33ep-1 },
+    };
+    for (const auto& k : kept)
+        EXPECT_TRUE (design (al::BIQUAD_LOWPASS, k.rate, k.hz, k.bw, 0.0) == k.c)
+            << k.rate << " " << k.hz << " " << k.bw;
+}
 
-    const Coefs c = design (al::BIQUAD_LOWPASS, 16000.0, 7500.0, 1.9, 0.0);
-    EXPECT_EQ (c.b0, cookbook.b0);
-    EXPECT_EQ (c.b1, cookbook.b1);
-    EXPECT_EQ (c.b2, cookbook.b2);
-    EXPECT_EQ (c.a1, cookbook.a1);
-    EXPECT_EQ (c.a2, cookbook.a2);
+// Below half the rate the bandwidth's warping correction grows without bound; the
+// low-pass must keep a pass band, and no design may be refused (which would leave the
+// filter where it was).
+TEST (BiQuadResponse, LowPassJustBelowHalfTheRateKeepsItsPassBand)
+{
+    for (double rate : { 8000.0, 16000.0, 22050.0, 24000.0, 28000.0 })
+        for (double bw : { 1.9, 1.7 })
+            for (int step = 0; step <= 120; ++step)
+            {
+                const double corner = std::min (0.2 + 0.0025 * step, 0.4999);
+                BiQuad f (al::BIQUAD_LOWPASS, rate);
+                f.set (20.0, bw, 0.0);
+                f.set (corner * rate, bw, 0.0);
+                const Coefs c = coefs (f);
+                ASSERT_FALSE (c == design (al::BIQUAD_LOWPASS, rate, 20.0, bw, 0.0)) << rate << " " << corner;
+                EXPECT_GT (20.0 * std::log10 (magnitudeAt (c, 0.12 * rate, rate)), -3.0) << rate << " " << corner;
+            }
+    // A bandwidth wider than the bound is neither narrowed to it nor warped.
+    const Coefs wide = design (al::BIQUAD_BANDPASS, 16000.0, 0.49 * 16000.0, 6.0, 0.0);
+    EXPECT_TRUE (wide == design (al::BIQUAD_BANDPASS, 16000.0, 0.5 * 16000.0, 6.0, 0.0));
+    EXPECT_FALSE (wide == design (al::BIQUAD_BANDPASS, 16000.0, 0.49 * 16000.0, 8.0, 0.0));
 }
 
 TEST (BiQuadDesign, FrequencyAtOrAboveHalfTheRateStaysFiniteAndStable)
