@@ -1,4 +1,5 @@
 #include "PluginEditor.h"
+#include "QueuedXEvents.h"
 #include "WindowWithdrawal.h"
 
 #include <cmath>
@@ -27,6 +28,8 @@ void QuorvelV2AudioProcessorEditor::timerCallback (int timerId)
             curveComponent.dopplerCurve.openGLContext.triggerRepaint();
             curveComponent.attenCurve.openGLContext.triggerRepaint();
         }
+
+        deliverQueuedXEvents();
     }
     else if (timerId == 0)
     {

@@ -32,7 +32,7 @@ constexpr int blockSize = 512;
 
 // Long enough for the editor's views, redrawn every 33 ms, to draw several frames,
 // and for the X events of a window's coming and going to be dispatched.
-constexpr int settleMilliseconds = 500;
+constexpr int settleMilliseconds = 200;
 constexpr int showTimeoutMilliseconds = 10000;
 
 void printUsage()
@@ -40,7 +40,10 @@ void printUsage()
     std::cerr << "usage: toravel-host editor [<plug-in>] [--format vst3|lv2|vst] [--cycles N]\n"
                  "  opens the plug-in's editor in a window N times (default 10) while audio runs;\n"
                  "  each time clicks \"curves\" to show, hide and show the \"Modulator\" window\n"
-                 "  (with a double click every second time) and closes the editor with it open.\n"
+                 "  (with a double click every second time), moves it, closes it from its title\n"
+                 "  bar and shows it again, checking that it comes back where it was; under a\n"
+                 "  window manager minimises it, hides and shows it, and closes the editor with\n"
+                 "  it minimised, otherwise with it open.\n"
                  "  Needs an X display with the XTest extension.\n";
 }
 
@@ -120,7 +123,7 @@ public:
         std::cout << prefix << "editor open; Modulator window" << std::flush;
         steps = 0;
 
-        if (!clickCurves (true, prefix) || !clickCurves (false, prefix))
+        if (!clickCurves (true, prefix) || !findModulator (prefix) || !clickCurves (false, prefix))
             return false;
 
         // As a user who clicks twice in a hurry: the window comes and goes before the
@@ -133,12 +136,54 @@ public:
             dispatchFor (settleMilliseconds);
         }
 
-        if (!clickCurves (true, prefix))
+        if (!clickCurves (true, prefix) || !isWhereItWas (prefix))
             return false;
 
-        window.reset();
-        std::cout << "; editor closed with it showing" << std::flush;
+        // Moved by its user, it comes back where they put it.
+        user.move (modulator, place.x + 40, place.y + 30);
+        if (!dispatchUntil ([this] { return whereModulatorIs() != place; }, showTimeoutMilliseconds))
+            return fail (prefix + "the Modulator window did not move");
+        place = whereModulatorIs();
+        printStep ("moved");
+        if (!clickCurves (false, prefix) || !clickCurves (true, prefix) || !isWhereItWas (prefix))
+            return false;
+
+        // Only a window manager gives a window a title bar to close it from (and makes
+        // the names of that request exist on the server before the plug-in looks them up).
+        if (user.hasWindowManager())
+        {
+            // Closed from its title bar, it hides as "curves" hides it.
+            user.close (modulator);
+            if (!dispatchUntil ([this] { return !user.isShowing (modulatorTitle); }, showTimeoutMilliseconds))
+                return fail (prefix + "closing the Modulator window from its title bar did not hide it");
+            printStep ("closed from its title bar");
+            if (!clickCurves (true, prefix) || !isWhereItWas (prefix))
+                return false;
+
+            // Minimised, then hidden with "curves": the next click shows it again only
+            // if that hide took effect.
+            if (!minimise (prefix))
+                return false;
+            user.click (curves.x, curves.y);
+            printStep ("hidden while minimised");
+            dispatchFor (settleMilliseconds);
+            if (!clickCurves (true, prefix) || !isWhereItWas (prefix) || !minimise (prefix))
+                return false;
+            window.reset();
+            std::cout << "; editor closed with it minimised" << std::flush;
+        }
+        else
+        {
+            window.reset();
+            std::cout << "; editor closed with it showing" << std::flush;
+        }
+
         dispatchFor (settleMilliseconds);
+        if (user.findWindow (modulatorTitle) != 0)
+        {
+            std::cout << std::endl;
+            return fail (prefix + "the Modulator window outlived the editor");
+        }
         std::cout << std::endl;
         return true;
     }
@@ -164,15 +209,18 @@ private:
                          juce::String (editor->getHeight()) + ", not " + juce::String (editorWidth) + " x " +
                          juce::String (editorHeight) + ", the size its controls' places are known for");
 
-        curves = juce::Desktop::getInstance().getDisplays().logicalToPhysical (
-            editor->localPointToGlobal (curvesButtonCentre));
-        if (!user.contains (curves.x, curves.y))
+        // Where the button lies on the screen, from the X server: a window manager's
+        // frame moves the window by its title bar, which the framework may not know yet.
+        const auto ours = (unsigned long) (juce::pointer_sized_uint) window->getPeer()->getNativeHandle();
+        const auto inWindow = (window->getLocalPoint (editor, curvesButtonCentre).toDouble() *
+                               window->getPeer()->getPlatformScaleFactor())
+                                  .roundToInt();
+        if (!user.toScreen (ours, inWindow.x, inWindow.y, curves.x, curves.y) || !user.contains (curves.x, curves.y))
             return fail (prefix + "\"curves\" lies outside the screen, at " + curves.toString());
 
         // Until the plug-in's own window lies under the button, a click reaches only the
         // host. The framework puts a VST 2.4 editor's window straight into ours, and
         // VST3 and LV2 editors' into an embedding window of its own inside ours.
-        const auto ours = (unsigned long) (juce::pointer_sized_uint) window->getPeer()->getNativeHandle();
         const int depth = plugin.getPluginDescription().pluginFormatName == "VST" ? 1 : 2;
         if (!dispatchUntil ([&] { return user.depthBelow (ours, curves.x, curves.y) >= depth; },
                             showTimeoutMilliseconds))
@@ -195,12 +243,50 @@ private:
         return true;
     }
 
+    bool findModulator (const juce::String& prefix)
+    {
+        modulator = user.findWindow (modulatorTitle);
+        place = whereModulatorIs();
+        return modulator != 0 || fail (prefix + "the Modulator window is gone");
+    }
+
+    juce::Point<int> whereModulatorIs() const
+    {
+        juce::Point<int> p{ -1, -1 };
+        user.toScreen (modulator, 0, 0, p.x, p.y);
+        return p;
+    }
+
+    bool isWhereItWas (const juce::String& prefix)
+    {
+        // A window manager may place a window that comes back only once it has mapped it.
+        dispatchUntil ([this] { return whereModulatorIs() == place; }, settleMilliseconds);
+        const auto now = whereModulatorIs();
+        if (now == place)
+            return true;
+        std::cout << std::endl;
+        return fail (prefix + "the Modulator window came back at " + now.toString() + ", not where it was, at " +
+                     place.toString());
+    }
+
+    bool minimise (const juce::String& prefix)
+    {
+        user.minimise (modulator);
+        if (!dispatchUntil ([this] { return !user.isShowing (modulatorTitle); }, showTimeoutMilliseconds))
+            return fail (prefix + "the window manager did not minimise the Modulator window");
+        printStep ("minimised");
+        dispatchFor (settleMilliseconds);
+        return true;
+    }
+
     void printStep (const char* step) { std::cout << (steps++ == 0 ? " " : ", ") << step << std::flush; }
 
     juce::AudioPluginInstance& plugin;
     DesktopUser& user;
     std::unique_ptr<juce::DocumentWindow> window;
     juce::Point<int> curves;
+    unsigned long modulator = 0;
+    juce::Point<int> place;
     int steps = 0;
 };
 } // namespace

@@ -1,12 +1,14 @@
 #include "X11Support.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace
 {
@@ -63,30 +65,95 @@ void DesktopUser::click (int x, int y, int count)
     XFlush (display);
 }
 
+unsigned long DesktopUser::findWindow (const char* title) const
+{
+    // Depth-first from the root, as deep as window managers' frames go (a client of
+    // icewm or xfwm4 lies two or three windows down).
+    std::function<Window (Window, int)> search = [&] (Window window, int levels) -> Window
+    {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (levels == 0 || !XQueryTree (display, window, &root, &parent, &children, &count))
+            return 0;
+
+        Window found = 0;
+        for (unsigned int i = 0; i < count && found == 0; ++i)
+        {
+            // The window may be destroyed between the query and this call; its
+            // BadWindow goes to the handler above and the call reports failure.
+            XTextProperty name;
+            if (XGetWMName (display, children[i], &name))
+            {
+                if (name.value != nullptr && name.format == 8 && name.nitems == std::strlen (title) &&
+                    std::memcmp (name.value, title, name.nitems) == 0)
+                    found = children[i];
+                XFree (name.value);
+            }
+            if (found == 0)
+                found = search (children[i], levels - 1);
+        }
+        XFree (children);
+        return found;
+    };
+    return search (DefaultRootWindow (display), 4);
+}
+
 bool DesktopUser::isShowing (const char* title) const
 {
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree (display, DefaultRootWindow (display), &root, &parent, &children, &count))
+    const auto window = findWindow (title);
+    XWindowAttributes attributes;
+    return window != 0 && XGetWindowAttributes (display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+bool DesktopUser::toScreen (unsigned long window, int x, int y, int& screenX, int& screenY) const
+{
+    Window child = 0;
+    return window != 0 && XTranslateCoordinates (display, window, DefaultRootWindow (display), x, y, &screenX,
+                                                 &screenY, &child);
+}
+
+bool DesktopUser::hasWindowManager() const
+{
+    const auto check = XInternAtom (display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None)
         return false;
 
-    bool found = false;
-    for (unsigned int i = 0; i < count && !found; ++i)
-    {
-        // The window may be destroyed between the query and these calls; its
-        // BadWindow goes to the handler above and the call reports failure.
-        XWindowAttributes attributes;
-        XTextProperty name;
-        if (!XGetWindowAttributes (display, children[i], &attributes) || attributes.map_state != IsViewable ||
-            !XGetWMName (display, children[i], &name))
-            continue;
-        found = name.value != nullptr && name.format == 8 && name.nitems == std::strlen (title) &&
-                std::memcmp (name.value, title, name.nitems) == 0;
-        XFree (name.value);
-    }
-    XFree (children);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, left = 0;
+    unsigned char* data = nullptr;
+    const bool found = XGetWindowProperty (display, DefaultRootWindow (display), check, 0, 1, False, XA_WINDOW,
+                                           &type, &format, &items, &left, &data) == Success &&
+                       type == XA_WINDOW && items == 1;
+    if (data != nullptr)
+        XFree (data);
     return found;
+}
+
+void DesktopUser::minimise (unsigned long window)
+{
+    XIconifyWindow (display, window, DefaultScreen (display));
+    XFlush (display);
+}
+
+void DesktopUser::move (unsigned long window, int screenX, int screenY)
+{
+    XMoveWindow (display, window, screenX, screenY);
+    XFlush (display);
+}
+
+void DesktopUser::close (unsigned long window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom (display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = (long) XInternAtom (display, "WM_DELETE_WINDOW", False);
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent (display, window, False, NoEventMask, &event);
+    XFlush (display);
 }
 
 int DesktopUser::depthBelow (unsigned long window, int x, int y) const

@@ -27,8 +27,26 @@ public:
     // Clicks with the left button, count times with no pause between.
     void click (int x, int y, int count = 1);
 
-    // Whether a window is mapped on the screen, top-level, with this title.
+    // The client window with this title, wherever a window manager has put it (its
+    // frames lie between the root and the clients), or 0.
+    unsigned long findWindow (const char* title) const;
+
+    // Whether a window with this title is on the screen: mapped, and every window
+    // around it too (a minimised or hidden one is not).
     bool isShowing (const char* title) const;
+
+    // Where a point of a window lies on the screen; false when the window is gone.
+    bool toScreen (unsigned long window, int x, int y, int& screenX, int& screenY) const;
+
+    // Whether a window manager runs on the display (one that says so, as they all do).
+    bool hasWindowManager() const;
+
+    // What a user asks of the window manager, through the requests it takes from any
+    // client: minimise a window, move it, or close it from its title bar
+    // (WM_DELETE_WINDOW, which also reaches a window no manager looks after).
+    void minimise (unsigned long window);
+    void move (unsigned long window, int screenX, int screenY);
+    void close (unsigned long window);
 
     // How many windows down from the given one the pointer's target at (x, y) lies:
     // 0 when it is that window itself, -1 when the point is outside it.
