@@ -2,8 +2,16 @@
 #include "PluginLoader.h"
 #include "X11Support.h"
 
+#include <juce_events/native/juce_linux_EventLoopInternal.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <cstddef>
 #include <functional>
 #include <iostream>
+#include <string>
+#include <vector>
 
 // Opens a plug-in's editor in a window of its own, as a host does, and works it with
 // the mouse the way a user does: the clicks come from the X server, so they reach the
@@ -19,6 +27,28 @@ namespace juce
 // windows) through this.
 bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
 } // namespace juce
+
+// The connections to the X server among the descriptors the event loop watches (the
+// framework's own and those of hosted plug-ins' editors): sockets whose other end is
+// the X server's. Its callback for such a connection only reads what is queued.
+std::vector<int> xConnections()
+{
+    std::vector<int> found;
+    for (const auto fd : juce::LinuxEventLoopInternal::getRegisteredFds())
+    {
+        sockaddr_un peer{};
+        socklen_t length = sizeof (peer);
+        if (getpeername (fd, (sockaddr*) &peer, &length) == 0 && peer.sun_family == AF_UNIX &&
+            length > offsetof (sockaddr_un, sun_path) + 1)
+        {
+            // An abstract address starts with a zero byte; the X server listens on both.
+            const std::string path (peer.sun_path + 1, length - offsetof (sockaddr_un, sun_path) - 1);
+            if (path.find (".X11-unix/X") != std::string::npos)
+                found.push_back (fd);
+        }
+    }
+    return found;
+}
 
 namespace
 {
@@ -57,8 +87,18 @@ void dispatchFor (int milliseconds)
 {
     const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
     while (juce::Time::getMillisecondCounter() < end)
-        if (!juce::dispatchNextMessageOnSystemQueue (true))
-            juce::Thread::sleep (1);
+    {
+        if (juce::dispatchNextMessageOnSystemQueue (true))
+            continue;
+        // The loop above hands on X events only when a connection's socket has data;
+        // those that this program's own requests (whether a window shows, where it lies)
+        // moved into a connection's queue wait there until more data arrives. A hosted
+        // LV2 editor's embedding window then stayed out of place, and the first click
+        // on the editor went to this program.
+        for (const auto fd : xConnections())
+            juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (fd);
+        juce::Thread::sleep (1);
+    }
 }
 
 bool dispatchUntil (const std::function<bool()>& condition, int timeoutMilliseconds)
@@ -197,10 +237,10 @@ private:
 
         window = std::make_unique<juce::DocumentWindow> (plugin.getName(), juce::Colours::black, 0, false);
         window->setUsingNativeTitleBar (true);
-        window->setContentOwned (editor, true);
         window->setTopLeftPosition (0, 0);
         window->setVisible (true);
         window->addToDesktop();
+        window->setContentOwned (editor, true);
 
         if (!dispatchUntil ([this] { return window->isShowing(); }, showTimeoutMilliseconds))
             return fail (prefix + "the editor's window did not show");
@@ -219,12 +259,22 @@ private:
             return fail (prefix + "\"curves\" lies outside the screen, at " + curves.toString());
 
         // Until the plug-in's own window lies under the button, a click reaches only the
-        // host. The framework puts a VST 2.4 editor's window straight into ours, and
-        // VST3 and LV2 editors' into an embedding window of its own inside ours.
-        const int depth = plugin.getPluginDescription().pluginFormatName == "VST" ? 1 : 2;
-        if (!dispatchUntil ([&] { return user.depthBelow (ours, curves.x, curves.y) >= depth; },
-                            showTimeoutMilliseconds))
-            return fail (prefix + "the plug-in's editor did not show in the window");
+        // host. The framework puts a VST 2.4 editor's window straight into ours, a VST3
+        // editor's into an embedding window of its own inside ours, and an LV2 editor's
+        // into an XEmbed window that lies in two more of its own. A user clicks once they
+        // see the button: its white face beside its text.
+        const auto format = plugin.getPluginDescription().pluginFormatName;
+        const int depth = format == "VST" ? 1 : format == "VST3" ? 2 : 4;
+        if (!dispatchUntil (
+                [&]
+                {
+                    return user.depthBelow (ours, curves.x, curves.y) >= depth &&
+                           user.colourAt (curves.x - 30, curves.y) != 0;
+                },
+                showTimeoutMilliseconds))
+            return fail (prefix + "the plug-in's editor did not show in the window (the point under \"curves\" lies " +
+                         juce::String (user.depthBelow (ours, curves.x, curves.y)) + " windows down, colour " +
+                         juce::String::toHexString ((juce::int64) user.colourAt (curves.x - 30, curves.y)) + ")");
         dispatchFor (settleMilliseconds);
         return true;
     }
@@ -351,8 +401,8 @@ int runEditor (const juce::StringArray& args)
         return 1;
 
     std::cout << description.name << " (" << description.pluginFormatName << "): " << cycles
-              << " cycles of the editor opened, the Modulator window shown and hidden, and the editor closed with it "
-                 "showing"
-              << std::endl;
+              << " cycles of the editor opened and the Modulator window shown, hidden, moved"
+              << (user.hasWindowManager() ? ", closed from its title bar and minimised" : "")
+              << " without a lost click" << std::endl;
     return 0;
 }

@@ -156,6 +156,16 @@ void DesktopUser::close (unsigned long window)
     XFlush (display);
 }
 
+unsigned long DesktopUser::colourAt (int x, int y) const
+{
+    XImage* image = XGetImage (display, DefaultRootWindow (display), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return 0;
+    const auto pixel = XGetPixel (image, 0, 0) & 0xffffff;
+    XDestroyImage (image);
+    return pixel;
+}
+
 int DesktopUser::depthBelow (unsigned long window, int x, int y) const
 {
     int windowX = 0, windowY = 0;

@@ -48,6 +48,9 @@ public:
     void move (unsigned long window, int screenX, int screenY);
     void close (unsigned long window);
 
+    // The colour on the screen at (x, y), as 0xRRGGBB.
+    unsigned long colourAt (int x, int y) const;
+
     // How many windows down from the given one the pointer's target at (x, y) lies:
     // 0 when it is that window itself, -1 when the point is outside it.
     int depthBelow (unsigned long window, int x, int y) const;
