@@ -22,8 +22,9 @@ packages=(
     libxcursor-dev libxext-dev libasound2-dev libpng-dev zlib1g-dev libjpeg-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
-    # headless windows for the editor tests, and the synthetic clicks of the host program
-    xvfb xauth libxtst-dev
+    # headless windows for the editor tests, the synthetic clicks of the host program,
+    # and a window manager for it to run under (xprop tells when it is up)
+    xvfb xauth libxtst-dev fluxbox x11-utils
     # hosts we did not write
     jalv jackd2 lilv-utils lv2-dev sordi
 )

@@ -167,13 +167,13 @@ TEST_F (PluginHost, Vst3BundleShowsTheEffectAndItsThirtyParameters)
             EXPECT_NE (parameters->getReference (i)["name"].toString(), e.name);
 }
 
-// An X server of a test's own. On the display the suite shares, the GUI tests' editors
-// and "Modulator" windows open where the host program's do, and would take its clicks
-// and answer for its windows.
+// An X server of a test's own, with a window manager if asked for. On the display the
+// suite shares, the GUI tests' editors and "Modulator" windows open where the host
+// program's do, and would take its clicks and answer for its windows.
 class PrivateDisplay
 {
 public:
-    explicit PrivateDisplay (const juce::File& folder)
+    PrivateDisplay (const juce::File& folder, const char* windowManager = nullptr)
     {
         // The server picks a free display number and writes it once it takes clients.
         const auto log = folder.getChildFile ("xvfb.log");
@@ -181,33 +181,92 @@ public:
                            log))
             return;
         const auto deadline = juce::Time::getMillisecondCounter() + 10000;
-        while (name.isEmpty() && server.isRunning() && juce::Time::getMillisecondCounter() < deadline)
+        juce::String number;
+        while (number.isEmpty() && server.isRunning() && juce::Time::getMillisecondCounter() < deadline)
         {
             juce::Thread::sleep (20);
             for (const auto& line : juce::StringArray::fromLines (log.loadFileAsString()))
                 if (line.isNotEmpty() && line.containsOnly ("0123456789"))
-                    name = ":" + line;
+                    number = ":" + line;
+        }
+        if (number.isEmpty() || windowManager == nullptr)
+        {
+            name = number;
+            return;
+        }
+
+        // Ready once it says on the root window that it manages the screen.
+        auto environment = environmentWithHome (folder);
+        environment["DISPLAY"] = number.toStdString();
+        if (!manager.start ({ windowManager }, environment, folder.getChildFile ("wm.log")))
+            return;
+        while (manager.isRunning() && juce::Time::getMillisecondCounter() < deadline + 10000)
+        {
+            if (run ({ "xprop", "-display", number, "-root", "_NET_SUPPORTING_WM_CHECK" }).output.contains ("window id"))
+            {
+                name = number;
+                return;
+            }
+            juce::Thread::sleep (50);
         }
     }
 
-    juce::String name; // empty when the server did not start
-    SpawnedProcess server;
+    juce::String name; // empty when the server or its window manager did not start
+    SpawnedProcess server, manager;
 };
 
-// A user clicking "curves" to show and hide the "Modulator" window, twice in a hurry
-// too, and closing the editor with it open, ten times: a fault there takes the host
-// down, which here shows as the child's death by a signal (128 + its number).
-TEST_F (PluginHost, Vst3EditorSurvivesTheModulatorWindowShownHiddenAndClosedWithIt)
+// A user working the editor in a host: "curves" shows and hides the "Modulator"
+// window (twice in a hurry too), the window is moved and must come back where it was
+// left, and the editor is closed with it open; under a window manager the window is
+// also closed from its title bar, minimised and then hidden, and the editor closed
+// with it minimised. A lost click fails the host program; a fault takes the host down,
+// which shows as the child's death by a signal (128 + its number).
+class EditorUnderAUser : public PluginHost
 {
-    const PrivateDisplay display (home);
-    ASSERT_TRUE (display.name.isNotEmpty()) << display.server.log();
+protected:
+    void workTheEditor (const juce::String& plugin, int cycles, const char* windowManager)
+    {
+        const PrivateDisplay display (home, windowManager);
+        ASSERT_TRUE (display.name.isNotEmpty()) << display.server.log() << display.manager.log();
 
-    auto environment = environmentWithHome (home);
-    environment["DISPLAY"] = display.name.toStdString();
-    const auto result =
-        runProgram ({ TORAVEL_HOST_PROGRAM, "editor", TORAVEL_VST3_BUNDLE, "--cycles", "10" }, environment, 240000);
-    EXPECT_EQ (result.exitCode, 0) << result.output;
-    EXPECT_TRUE (result.output.contains ("cycle 10: "));
+        auto environment = environmentWithHome (home);
+        environment["DISPLAY"] = display.name.toStdString();
+        const auto result = runProgram ({ TORAVEL_HOST_PROGRAM, "editor", plugin, "--cycles", juce::String (cycles) },
+                                        environment, 600000);
+        EXPECT_EQ (result.exitCode, 0) << result.output;
+        EXPECT_TRUE (result.output.contains (" cycles of the editor opened")) << result.output;
+        EXPECT_EQ (result.output.contains ("minimised"), windowManager != nullptr) << result.output;
+    }
+};
+
+TEST_F (EditorUnderAUser, Vst3UnderFluxbox)
+{
+    workTheEditor (TORAVEL_VST3_BUNDLE, 10, "fluxbox");
+}
+
+TEST_F (EditorUnderAUser, Lv2UnderFluxbox)
+{
+    workTheEditor (TORAVEL_LV2_URI, 10, "fluxbox");
+}
+
+TEST_F (EditorUnderAUser, VstUnderFluxbox)
+{
+    workTheEditor (TORAVEL_VST_BINARY, 10, "fluxbox");
+}
+
+TEST_F (EditorUnderAUser, Vst3WithoutAWindowManagerLosesNoClick)
+{
+    workTheEditor (TORAVEL_VST3_BUNDLE, 100, nullptr);
+}
+
+TEST_F (EditorUnderAUser, Lv2WithoutAWindowManagerLosesNoClick)
+{
+    workTheEditor (TORAVEL_LV2_URI, 100, nullptr);
+}
+
+TEST_F (EditorUnderAUser, VstWithoutAWindowManagerLosesNoClick)
+{
+    workTheEditor (TORAVEL_VST_BINARY, 100, nullptr);
 }
 
 TEST_F (PluginHost, VstBinaryShowsTheEffectAndItsThirtyParameters)

@@ -62,7 +62,7 @@ constexpr int blockSize = 512;
 
 // Long enough for the editor's views, redrawn every 33 ms, to draw several frames,
 // and for the X events of a window's coming and going to be dispatched.
-constexpr int settleMilliseconds = 200;
+constexpr int settleMilliseconds = 100;
 constexpr int showTimeoutMilliseconds = 10000;
 
 void printUsage()
@@ -249,33 +249,38 @@ private:
                          juce::String (editor->getHeight()) + ", not " + juce::String (editorWidth) + " x " +
                          juce::String (editorHeight) + ", the size its controls' places are known for");
 
-        // Where the button lies on the screen, from the X server: a window manager's
-        // frame moves the window by its title bar, which the framework may not know yet.
+        // Where the button lies on the screen, from the X server: a window manager moves
+        // a new window into a frame of its own, by its title bar, after it shows.
         const auto ours = (unsigned long) (juce::pointer_sized_uint) window->getPeer()->getNativeHandle();
         const auto inWindow = (window->getLocalPoint (editor, curvesButtonCentre).toDouble() *
                                window->getPeer()->getPlatformScaleFactor())
                                   .roundToInt();
-        if (!user.toScreen (ours, inWindow.x, inWindow.y, curves.x, curves.y) || !user.contains (curves.x, curves.y))
-            return fail (prefix + "\"curves\" lies outside the screen, at " + curves.toString());
+        const auto locateCurves = [&]
+        {
+            const auto before = curves;
+            return user.toScreen (ours, inWindow.x, inWindow.y, curves.x, curves.y) &&
+                   user.contains (curves.x, curves.y) && curves == before;
+        };
 
         // Until the plug-in's own window lies under the button, a click reaches only the
         // host. The framework puts a VST 2.4 editor's window straight into ours, a VST3
         // editor's into an embedding window of its own inside ours, and an LV2 editor's
-        // into an XEmbed window that lies in two more of its own. A user clicks once they
-        // see the button: its white face beside its text.
+        // into an XEmbed window that lies in two more of its own. A user clicks once the
+        // window has stopped moving and they see the button.
         const auto format = plugin.getPluginDescription().pluginFormatName;
         const int depth = format == "VST" ? 1 : format == "VST3" ? 2 : 4;
         if (!dispatchUntil (
                 [&]
                 {
-                    return user.depthBelow (ours, curves.x, curves.y) >= depth &&
+                    dispatchFor (settleMilliseconds);
+                    return locateCurves() && user.depthBelow (ours, curves.x, curves.y) >= depth &&
                            user.colourAt (curves.x - 30, curves.y) != 0;
                 },
                 showTimeoutMilliseconds))
-            return fail (prefix + "the plug-in's editor did not show in the window (the point under \"curves\" lies " +
-                         juce::String (user.depthBelow (ours, curves.x, curves.y)) + " windows down, colour " +
+            return fail (prefix + "the plug-in's editor did not show in the window (\"curves\" at " +
+                         curves.toString() + " lies " + juce::String (user.depthBelow (ours, curves.x, curves.y)) +
+                         " windows down, beside it colour " +
                          juce::String::toHexString ((juce::int64) user.colourAt (curves.x - 30, curves.y)) + ")");
-        dispatchFor (settleMilliseconds);
         return true;
     }
 
