@@ -70,8 +70,10 @@ class PluginHost : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
+        // A name of its own: the editor's tests run side by side, each in a process of
+        // its own, and a shared one would be deleted under the others.
         home = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                   .getNonexistentChildFile ("toravel-host-test", "", false);
+                   .getChildFile ("toravel-host-test-" + juce::Uuid().toDashedString());
         ASSERT_TRUE (home.getChildFile (".lv2").createDirectory());
         ASSERT_TRUE (juce::File (TORAVEL_LV2_BUNDLE).copyDirectoryTo (lv2Folder().getChildFile ("Toravel.lv2")));
     }
