@@ -420,7 +420,7 @@ int runEditor (const juce::StringArray& args)
 
     std::cout << description.name << " (" << description.pluginFormatName << "): " << cycles
               << " cycles of the editor opened and the Modulator window shown, hidden, moved"
-              << (user.hasWindowManager() ? ", closed from its title bar and minimised" : "")
-              << " without a lost click" << std::endl;
+              << (user.hasWindowManager() ? ", closed from its title bar and minimised" : "") << " without a lost click"
+              << std::endl;
     return 0;
 }

@@ -109,8 +109,8 @@ bool DesktopUser::isShowing (const char* title) const
 bool DesktopUser::toScreen (unsigned long window, int x, int y, int& screenX, int& screenY) const
 {
     Window child = 0;
-    return window != 0 && XTranslateCoordinates (display, window, DefaultRootWindow (display), x, y, &screenX,
-                                                 &screenY, &child);
+    return window != 0 &&
+           XTranslateCoordinates (display, window, DefaultRootWindow (display), x, y, &screenX, &screenY, &child);
 }
 
 bool DesktopUser::hasWindowManager() const
@@ -123,8 +123,8 @@ bool DesktopUser::hasWindowManager() const
     int format = 0;
     unsigned long items = 0, left = 0;
     unsigned char* data = nullptr;
-    const bool found = XGetWindowProperty (display, DefaultRootWindow (display), check, 0, 1, False, XA_WINDOW,
-                                           &type, &format, &items, &left, &data) == Success &&
+    const bool found = XGetWindowProperty (display, DefaultRootWindow (display), check, 0, 1, False, XA_WINDOW, &type,
+                                           &format, &items, &left, &data) == Success &&
                        type == XA_WINDOW && items == 1;
     if (data != nullptr)
         XFree (data);
