@@ -1,54 +1,16 @@
 #include "Commands.h"
+#include "HostEventLoop.h"
+#include "HostWindow.h"
 #include "PluginLoader.h"
 #include "X11Support.h"
 
-#include <juce_events/native/juce_linux_EventLoopInternal.h>
-
-#include <sys/socket.h>
-#include <sys/un.h>
-
-#include <cstddef>
-#include <functional>
 #include <iostream>
-#include <string>
-#include <vector>
 
 // Opens a plug-in's editor in a window of its own, as a host does, and works it with
 // the mouse the way a user does: the clicks come from the X server, so they reach the
 // plug-in's own windows through its own event handling, and what they do is read
 // back from the screen. Each cycle shows and hides the "Modulator" window with the
 // "curves" button and closes the editor while that window is showing.
-
-namespace juce
-{
-// The framework's dispatch step on Linux, which its headers do not declare. A console
-// program runs no application loop, so it drives the message queue (its windows'
-// events, timers, and the file descriptors a hosted plug-in registers for its own
-// windows) through this.
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-} // namespace juce
-
-// The connections to the X server among the descriptors the event loop watches (the
-// framework's own and those of hosted plug-ins' editors): sockets whose other end is
-// the X server's. Its callback for such a connection only reads what is queued.
-std::vector<int> xConnections()
-{
-    std::vector<int> found;
-    for (const auto fd : juce::LinuxEventLoopInternal::getRegisteredFds())
-    {
-        sockaddr_un peer{};
-        socklen_t length = sizeof (peer);
-        if (getpeername (fd, (sockaddr*) &peer, &length) == 0 && peer.sun_family == AF_UNIX &&
-            length > offsetof (sockaddr_un, sun_path) + 1)
-        {
-            // An abstract address starts with a zero byte; the X server listens on both.
-            const std::string path (peer.sun_path + 1, length - offsetof (sockaddr_un, sun_path) - 1);
-            if (path.find (".X11-unix/X") != std::string::npos)
-                found.push_back (fd);
-        }
-    }
-    return found;
-}
 
 namespace
 {
@@ -63,17 +25,23 @@ constexpr int blockSize = 512;
 // Long enough for the editor's views, redrawn every 33 ms, to draw several frames,
 // and for the X events of a window's coming and going to be dispatched.
 constexpr int settleMilliseconds = 100;
-constexpr int showTimeoutMilliseconds = 10000;
+// What a wait for the X server, a window manager and software OpenGL may take on a
+// busy machine; a wait that is met returns at once.
+constexpr int showTimeoutMilliseconds = 20000;
+// A window that has been open this long has been moved by its window manager's
+// placement: a hide and show after that must still bring it back where it was.
+constexpr int leftOpenMilliseconds = 4000;
 
 void printUsage()
 {
     std::cerr << "usage: toravel-host editor [<plug-in>] [--format vst3|lv2|vst] [--cycles N]\n"
                  "  opens the plug-in's editor in a window N times (default 10) while audio runs;\n"
                  "  each time clicks \"curves\" to show, hide and show the \"Modulator\" window\n"
-                 "  (with a double click every second time), moves it, closes it from its title\n"
-                 "  bar and shows it again, checking that it comes back where it was; under a\n"
-                 "  window manager minimises it, hides and shows it, and closes the editor with\n"
-                 "  it minimised, otherwise with it open.\n"
+                 "  (once with a double click that hides and shows it), moves it and shows it\n"
+                 "  again, checking after every show that it is where it was; under a window\n"
+                 "  manager also minimises it and hides it with \"curves\", hides and shows it\n"
+                 "  after leaving it open 4 s, closes it through the window manager, and closes\n"
+                 "  the editor with it minimised, otherwise with it open.\n"
                  "  Needs an X display with the XTest extension.\n";
 }
 
@@ -81,36 +49,6 @@ bool fail (const juce::String& message)
 {
     std::cerr << "toravel-host editor: " << message << std::endl;
     return false;
-}
-
-void dispatchFor (int milliseconds)
-{
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
-    while (juce::Time::getMillisecondCounter() < end)
-    {
-        if (juce::dispatchNextMessageOnSystemQueue (true))
-            continue;
-        // The loop above hands on X events only when a connection's socket has data;
-        // those that this program's own requests (whether a window shows, where it lies)
-        // moved into a connection's queue wait there until more data arrives. A hosted
-        // LV2 editor's embedding window then stayed out of place, and the first click
-        // on the editor went to this program.
-        for (const auto fd : xConnections())
-            juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (fd);
-        juce::Thread::sleep (1);
-    }
-}
-
-bool dispatchUntil (const std::function<bool()>& condition, int timeoutMilliseconds)
-{
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMilliseconds;
-    while (!condition())
-    {
-        if (juce::Time::getMillisecondCounter() >= end)
-            return false;
-        dispatchFor (10);
-    }
-    return true;
 }
 
 // The audio a host keeps running while its user works in an editor: a block at the
@@ -162,63 +100,78 @@ public:
             return false;
         std::cout << prefix << "editor open; Modulator window" << std::flush;
         steps = 0;
+        modulator = 0; // a new editor's window, found at its first show
 
         if (!clickCurves (true, prefix) || !findModulator (prefix))
             return false;
+        const bool managed = user.hasWindowManager();
 
-        // Minimised, then hidden with "curves", three times: the next click shows it
-        // again only if that hide took effect.
-        if (user.hasWindowManager())
+        // Minimised, then hidden with "curves", three times: the window manager must let
+        // go of it, and the next click shows it again only if that hide took effect.
+        if (managed)
         {
             for (int time = 0; time < 3; ++time)
             {
                 if (!minimise (prefix))
                     return false;
                 user.click (curves.x, curves.y);
+                if (!dispatchUntil ([this] { return !user.isHeldByWindowManager (modulator); },
+                                    showTimeoutMilliseconds))
+                    return fail (prefix +
+                                 "hidden while minimised, the Modulator window is still held by the window "
+                                 "manager: " +
+                                 user.describe (modulator));
                 printStep ("hidden while minimised");
                 dispatchFor (settleMilliseconds);
                 if (!clickCurves (true, prefix))
                     return false;
             }
-            if (!isWhereItWas (prefix))
+        }
+
+        if (!clickCurves (false, prefix) || !clickCurves (true, prefix))
+            return false;
+
+        // As a user who clicks twice in a hurry: the window goes and comes back before the
+        // first click's events are dispatched, racing its window manager.
+        user.timesUnmapped();
+        user.click (curves.x, curves.y, 2);
+        if (!dispatchUntil ([this] { return unmapped += user.timesUnmapped(), unmapped > 0; },
+                            showTimeoutMilliseconds) ||
+            !dispatchUntil ([this] { return user.isShowing (modulatorTitle); }, showTimeoutMilliseconds))
+            return fail (prefix + "a double click on \"curves\" did not hide and show the Modulator window: " +
+                         user.describe (modulator));
+        unmapped = 0;
+        printStep ("double-clicked");
+        if (!isWhereItWas (prefix))
+            return false;
+
+        if (managed)
+        {
+            dispatchFor (leftOpenMilliseconds);
+            printStep ("left open");
+            if (!clickCurves (false, prefix) || !clickCurves (true, prefix))
                 return false;
         }
-
-        if (!clickCurves (false, prefix))
-            return false;
-
-        // As a user who clicks twice in a hurry: the window comes and goes before the
-        // first click's events are dispatched, and the next click shows it again only
-        // if both clicks took effect.
-        if (cycle % 2 == 0)
-        {
-            user.click (curves.x, curves.y, 2);
-            printStep ("double-clicked");
-            dispatchFor (settleMilliseconds);
-        }
-
-        if (!clickCurves (true, prefix) || !isWhereItWas (prefix))
-            return false;
 
         // Moved by its user, it comes back where they put it.
         user.move (modulator, place.x + 40, place.y + 30);
         if (!dispatchUntil ([this] { return whereModulatorIs() != place; }, showTimeoutMilliseconds))
-            return fail (prefix + "the Modulator window did not move");
+            return fail (prefix + "the Modulator window did not move: " + user.describe (modulator));
+        dispatchFor (settleMilliseconds);
         place = whereModulatorIs();
         printStep ("moved");
-        if (!clickCurves (false, prefix) || !clickCurves (true, prefix) || !isWhereItWas (prefix))
+        if (!clickCurves (false, prefix) || !clickCurves (true, prefix))
             return false;
 
-        // Only a window manager gives a window a title bar to close it from (and makes
-        // the names of that request exist on the server before the plug-in looks them up).
-        if (user.hasWindowManager())
+        // Only a window manager gives a window a close box.
+        if (managed)
         {
-            // Closed from its title bar, it hides as "curves" hides it.
             user.close (modulator);
             if (!dispatchUntil ([this] { return !user.isShowing (modulatorTitle); }, showTimeoutMilliseconds))
-                return fail (prefix + "closing the Modulator window from its title bar did not hide it");
-            printStep ("closed from its title bar");
-            if (!clickCurves (true, prefix) || !isWhereItWas (prefix) || !minimise (prefix))
+                return fail (prefix + "closing the Modulator window through the window manager did not hide it: " +
+                             user.describe (modulator));
+            printStep ("closed through the window manager");
+            if (!clickCurves (true, prefix) || !minimise (prefix))
                 return false;
             window.reset();
             std::cout << "; editor closed with it minimised" << std::flush;
@@ -246,15 +199,10 @@ private:
         if (editor == nullptr)
             return fail (prefix + "the plug-in made no editor");
 
-        window = std::make_unique<juce::DocumentWindow> (plugin.getName(), juce::Colours::black, 0, false);
-        window->setUsingNativeTitleBar (true);
-        window->setTopLeftPosition (0, 0);
-        window->setVisible (true);
-        window->addToDesktop();
-        window->setContentOwned (editor, true);
-
-        if (!dispatchUntil ([this] { return window->isShowing(); }, showTimeoutMilliseconds))
-            return fail (prefix + "the editor's window did not show");
+        juce::String error;
+        window = showInWindow (editor, user, showTimeoutMilliseconds, error);
+        if (window == nullptr)
+            return fail (prefix + error);
         if (editor->getWidth() != editorWidth || editor->getHeight() != editorHeight)
             return fail (prefix + "the editor is " + juce::String (editor->getWidth()) + " x " +
                          juce::String (editor->getHeight()) + ", not " + juce::String (editorWidth) + " x " +
@@ -291,10 +239,12 @@ private:
             return fail (prefix + "the plug-in's editor did not show in the window (\"curves\" at " +
                          curves.toString() + " lies " + juce::String (user.depthBelow (ours, curves.x, curves.y)) +
                          " windows down, beside it colour " +
-                         juce::String::toHexString ((juce::int64) user.colourAt (curves.x - 30, curves.y)) + ")");
+                         juce::String::toHexString ((juce::int64) user.colourAt (curves.x - 30, curves.y)) +
+                         "); the editor's " + user.describe (ours));
         return true;
     }
 
+    // A show is checked for the place too, but for the first, which finds the window.
     bool clickCurves (bool shows, const juce::String& prefix)
     {
         user.click (curves.x, curves.y);
@@ -302,20 +252,24 @@ private:
         {
             std::cout << std::endl;
             return fail (prefix + "a click on \"curves\" did not " + (shows ? "show" : "hide") + " the " +
-                         modulatorTitle + " window");
+                         modulatorTitle + " window" +
+                         (modulator != 0 ? juce::String (": ") + user.describe (modulator) : juce::String()));
         }
         printStep (shows ? "shown" : "hidden");
+        if (shows && modulator != 0 && !isWhereItWas (prefix))
+            return false;
         dispatchFor (settleMilliseconds);
-        if (shows && modulator != 0)
-            modulator = user.findWindow (modulatorTitle);
         return true;
     }
 
     bool findModulator (const juce::String& prefix)
     {
         modulator = user.findWindow (modulatorTitle);
+        if (modulator == 0)
+            return fail (prefix + "the Modulator window is gone");
+        user.watch (modulator);
         place = whereModulatorIs();
-        return modulator != 0 || fail (prefix + "the Modulator window is gone");
+        return true;
     }
 
     juce::Point<int> whereModulatorIs() const
@@ -327,21 +281,24 @@ private:
 
     bool isWhereItWas (const juce::String& prefix)
     {
+        // The editor may give the window a new native window each time it shows.
+        if (const auto found = user.findWindow (modulatorTitle); found != modulator && found != 0)
+            user.watch (modulator = found);
+
         // A window manager may place a window that comes back only once it has mapped it.
-        dispatchUntil ([this] { return whereModulatorIs() == place; }, settleMilliseconds);
-        const auto now = whereModulatorIs();
-        if (now == place)
+        if (dispatchUntil ([this] { return whereModulatorIs() == place; }, showTimeoutMilliseconds / 4))
             return true;
         std::cout << std::endl;
-        return fail (prefix + "the Modulator window came back at " + now.toString() + ", not where it was, at " +
-                     place.toString());
+        return fail (prefix + "the Modulator window came back at " + whereModulatorIs().toString() +
+                     ", not where it was, at " + place.toString() + ": " + user.describe (modulator));
     }
 
     bool minimise (const juce::String& prefix)
     {
         user.minimise (modulator);
         if (!dispatchUntil ([this] { return !user.isShowing (modulatorTitle); }, showTimeoutMilliseconds))
-            return fail (prefix + "the window manager did not minimise the Modulator window");
+            return fail (prefix +
+                         "the window manager did not minimise the Modulator window: " + user.describe (modulator));
         printStep ("minimised");
         dispatchFor (settleMilliseconds);
         return true;
@@ -355,7 +312,7 @@ private:
     juce::Point<int> curves;
     unsigned long modulator = 0;
     juce::Point<int> place;
-    int steps = 0;
+    int steps = 0, unmapped = 0;
 };
 } // namespace
 
@@ -420,7 +377,7 @@ int runEditor (const juce::StringArray& args)
 
     std::cout << description.name << " (" << description.pluginFormatName << "): " << cycles
               << " cycles of the editor opened and the Modulator window shown, hidden, moved"
-              << (user.hasWindowManager() ? ", closed from its title bar and minimised" : "") << " without a lost click"
-              << std::endl;
+              << (user.hasWindowManager() ? ", left open, closed through the window manager and minimised" : "")
+              << " without a lost click, back where it was after every show" << std::endl;
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <functional>
 
 namespace
@@ -29,6 +30,10 @@ int reportXError (Display*, XErrorEvent* event)
 void prepareXlibForHosting()
 {
     XInitThreads();
+}
+
+void installXErrorHandler()
+{
     XSetErrorHandler (reportXError);
 }
 
@@ -113,6 +118,101 @@ bool DesktopUser::toScreen (unsigned long window, int x, int y, int& screenX, in
            XTranslateCoordinates (display, window, DefaultRootWindow (display), x, y, &screenX, &screenY, &child);
 }
 
+bool DesktopUser::size (unsigned long window, int& width, int& height) const
+{
+    XWindowAttributes attributes;
+    if (window == 0 || !XGetWindowAttributes (display, window, &attributes))
+        return false;
+    width = attributes.width;
+    height = attributes.height;
+    return true;
+}
+
+long DesktopUser::windowManagerState (unsigned long window) const
+{
+    const auto wmState = XInternAtom (display, "WM_STATE", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, left = 0;
+    unsigned char* data = nullptr;
+    long state = -1;
+    if (XGetWindowProperty (display, window, wmState, 0, 2, False, wmState, &type, &format, &items, &left, &data) ==
+            Success &&
+        type == wmState && format == 32 && items >= 1)
+        state = ((long*) data)[0];
+    if (data != nullptr)
+        XFree (data);
+    return state;
+}
+
+bool DesktopUser::isHeldByWindowManager (unsigned long window) const
+{
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree (display, window, &root, &parent, &children, &count))
+        return false;
+    XFree (children);
+    return parent != root || windowManagerState (window) == NormalState;
+}
+
+std::string DesktopUser::describe (unsigned long window) const
+{
+    std::ostringstream text;
+    const auto geometry = [&] (Window w)
+    {
+        XWindowAttributes a;
+        int x = 0, y = 0;
+        Window child = 0;
+        if (!XGetWindowAttributes (display, w, &a) ||
+            !XTranslateCoordinates (display, w, DefaultRootWindow (display), 0, 0, &x, &y, &child))
+            return std::string ("gone");
+        const char* const mapStates[] = { "unmapped", "unviewable", "viewable" };
+        return "at " + std::to_string (x) + ", " + std::to_string (y) + ", " + std::to_string (a.width) + " x " +
+               std::to_string (a.height) + ", " + mapStates[a.map_state % 3];
+    };
+
+    // The frame is the window's ancestor just below the root.
+    Window frame = window, root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    while (XQueryTree (display, frame, &root, &parent, &children, &count))
+    {
+        XFree (children);
+        if (parent == root || parent == 0)
+            break;
+        frame = parent;
+    }
+
+    text << "window 0x" << std::hex << window << std::dec << " " << geometry (window);
+    if (frame != window)
+        text << "; its frame 0x" << std::hex << frame << std::dec << " " << geometry (frame);
+    text << "; WM_STATE " << windowManagerState (window);
+    return text.str();
+}
+
+void DesktopUser::watch (unsigned long window)
+{
+    watched = window;
+    XSelectInput (display, window, StructureNotifyMask);
+    XSync (display, False);
+    timesUnmapped();
+}
+
+int DesktopUser::timesUnmapped()
+{
+    int times = 0;
+    XSync (display, False);
+    while (XPending (display) > 0)
+    {
+        XEvent event;
+        XNextEvent (display, &event);
+        if (event.type == UnmapNotify && event.xunmap.window == watched)
+            ++times;
+    }
+    return times;
+}
+
 bool DesktopUser::hasWindowManager() const
 {
     const auto check = XInternAtom (display, "_NET_SUPPORTING_WM_CHECK", True);
@@ -148,11 +248,11 @@ void DesktopUser::close (unsigned long window)
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = XInternAtom (display, "WM_PROTOCOLS", False);
+    event.xclient.message_type = XInternAtom (display, "_NET_CLOSE_WINDOW", False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = (long) XInternAtom (display, "WM_DELETE_WINDOW", False);
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent (display, window, False, NoEventMask, &event);
+    event.xclient.data.l[0] = CurrentTime;
+    event.xclient.data.l[1] = 2; // from a pager, which window managers obey at once
+    XSendEvent (display, DefaultRootWindow (display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush (display);
 }
 
