@@ -8,3 +8,4 @@ int runInspect (const juce::StringArray& args);
 int runRender (const juce::StringArray& args);
 int runDamageState (const juce::StringArray& args);
 int runEditor (const juce::StringArray& args);
+int runEditorLifetimes (const juce::StringArray& args);

@@ -7,15 +7,15 @@
 
 int main (int argc, char** argv)
 {
-    prepareXlibForHosting();
-    juce::ScopedJuceInitialiser_GUI framework;
-
+    const auto command = juce::String::fromUTF8 (argc > 1 ? argv[1] : "");
     juce::StringArray args;
-    for (int i = 1; i < argc; ++i)
+    for (int i = 2; i < argc; ++i)
         args.add (juce::String::fromUTF8 (argv[i]));
 
-    const auto command = args[0];
-    args.remove (0);
+    prepareXlibForHosting();
+    if (!args.contains ("--no-x-error-handler"))
+        installXErrorHandler();
+    juce::ScopedJuceInitialiser_GUI framework;
 
     if (command == "inspect")
         return runInspect (args);
@@ -25,12 +25,15 @@ int main (int argc, char** argv)
         return runDamageState (args);
     if (command == "editor")
         return runEditor (args);
+    if (command == "editor-lifetimes")
+        return runEditorLifetimes (args);
 
     std::cerr << "usage: toravel-host <command> ...\n"
                  "commands:\n"
-                 "  inspect       load a plug-in and print what a host sees of it\n"
-                 "  render        play notes through a plug-in and write what it outputs to a WAV file\n"
-                 "  damage-state  hand a plug-in damaged copies of its state and check that it survives them\n"
-                 "  editor        open a plug-in's editor and work its \"Modulator\" window with synthetic clicks\n";
+                 "  inspect           load a plug-in and print what a host sees of it\n"
+                 "  render            play notes through a plug-in and write what it outputs to a WAV file\n"
+                 "  damage-state      hand a plug-in damaged copies of its state and check that it survives them\n"
+                 "  editor            open a plug-in's editor and work its \"Modulator\" window with synthetic clicks\n"
+                 "  editor-lifetimes  make, show and delete an instance and its editor, again and again\n";
     return command == "help" || command == "--help" ? 0 : 2;
 }
