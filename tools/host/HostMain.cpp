@@ -3,6 +3,7 @@
 
 #include <juce_events/juce_events.h>
 
+#include <cstdlib>
 #include <iostream>
 
 int main (int argc, char** argv)
@@ -11,6 +12,14 @@ int main (int argc, char** argv)
     juce::StringArray args;
     for (int i = 2; i < argc; ++i)
         args.add (juce::String::fromUTF8 (argv[i]));
+
+    // A plug-in's framework opens a connection to the display as soon as an instance
+    // exists (its message thread does, in every format), though nothing is drawn, and to
+    // ":0" when DISPLAY is unset or empty. Told a name that is no display's, it opens
+    // none: commands that only process audio then neither depend on an X server nor die
+    // when it goes away.
+    if (command == "render" || command == "damage-state")
+        setenv ("DISPLAY", "none", 1);
 
     prepareXlibForHosting();
     if (!args.contains ("--no-x-error-handler"))
