@@ -78,6 +78,20 @@ bool isHeldByWindowManager (void* nativeWindow)
     if (data != nullptr)
         XFree (data);
 
+    // A window manager that frames its windows gives a withdrawn one back to the root;
+    // fluxbox does so with a minimised window but leaves its WM_STATE saying iconic.
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+
+    if (held && XQueryTree (display, (Window) nativeWindow, &root, &parent, &children, &count))
+    {
+        held = parent != root;
+
+        if (children != nullptr)
+            XFree (children);
+    }
+
     return held;
 }
 #else
