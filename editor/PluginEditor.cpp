@@ -11,7 +11,7 @@ constexpr int controlWidth = 80;
 constexpr int controlHeight = 20;
 
 // The boxes of the choice parameters from "motion_type" on, in index order.
-const char* const comboCaptions[] = { "motion:", "doppler:",   "attenu:",   "spatial:",
+const char* const comboCaptions[] = { "motion:", "doppler:",    "attenu:",   "spatial:",
                                       "source:", "ratio lock:", "aa filter:" };
 
 // Extra space below a row: the rows fall into groups (levels, ratios, speeds,
@@ -115,6 +115,11 @@ ModulatorWindow::ModulatorWindow (std::function<void()> whenClosed)
 {
 }
 
+void ModulatorWindow::visibilityChanged()
+{
+    juce::Component::visibilityChanged();
+}
+
 void ModulatorWindow::userTriedToCloseWindow()
 {
     if (onClose)
@@ -140,9 +145,10 @@ QuorvelV2AudioProcessorEditor::QuorvelV2AudioProcessorEditor (QuorvelV2AudioProc
     // around the content's 800 x 800 with no border of its own that would stretch it.
     modulatorWindow->setUsingNativeTitleBar (true);
     modulatorWindow->setContentNonOwned (&curveComponent, true);
-    // On the desktop but hidden until "curves" shows it; the views make no OpenGL
-    // context while it is hidden.
-    modulatorWindow->addToDesktop();
+    // Off the desktop until "curves" first shows it: a host may make the editor before
+    // it has a window of its own (to learn whether there is one), with no window
+    // manager and no handler for X errors yet, and a top-level window made then would
+    // send requests that the server refuses, ending the host.
 
     for (int i = 0; i < numRows; ++i)
     {

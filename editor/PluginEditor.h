@@ -52,12 +52,12 @@ public:
     AttenCurveComponent attenCurve;
 };
 
-// The window that holds the curves. It keeps its native window from the editor's
-// construction to its destruction and is only shown and hidden: deleting a native
-// window while OpenGL views inside it still have theirs crashes the message thread
-// (their child windows stay registered to it), and whether the views have let go
-// depends on what the window manager did with the window (a minimised window is not
-// showing, so hiding it does not detach them). Its close box hides it.
+// The window that holds the curves. Its native window is made when "curves" first
+// shows it and kept until the editor goes; from then on it is only shown and hidden:
+// deleting a native window while OpenGL views inside it still have theirs crashes the
+// message thread (their child windows stay registered to it), and whether the views
+// have let go depends on what the window manager did with the window (a minimised
+// window is not showing, so hiding it does not detach them). Its close box hides it.
 class ModulatorWindow : public juce::ResizableWindow
 {
 public:
@@ -65,6 +65,12 @@ public:
 
     void userTriedToCloseWindow() override;
     int getDesktopWindowStyleFlags() const override;
+
+    // The base classes bring a window that becomes visible to the front, which maps it
+    // once before the framework's own map and asks the window manager to activate a
+    // window it has not yet seen mapped. A window manager places and raises a newly
+    // mapped window itself, so a show is the one map request.
+    void visibilityChanged() override;
 
 private:
     std::function<void()> onClose;
@@ -138,12 +144,20 @@ private:
     void setParameterFromEditor (int index, float normalised);
     void showModulatorWindow();
     void hideModulatorWindow();
+    void mapModulatorWindow();
+    void keepModulatorWindowInPlace();
     bool isBeingTyped (juce::TextEditor* input) const;
     void showParameterText (int index);
 
     // The snapshot dialog runs asynchronously (plug-ins build without modal loops);
     // it must outlive the call that launches it.
     std::unique_ptr<juce::FileChooser> screenshotChooser;
+
+    // Whether the user last asked for the "Modulator" window shown. A show waits (a few
+    // of timer 1's ticks at most) while the window manager still holds the window from
+    // the hide before it.
+    bool modulatorWanted = false;
+    int modulatorWaitTicks = 0;
 
     // The value fields the user has typed into since the editor last wrote them.
     juce::BigInteger typedFields;

@@ -1,6 +1,5 @@
 #include "PluginEditor.h"
-#include "QueuedXEvents.h"
-#include "WindowWithdrawal.h"
+#include "FrameworkX11.h"
 
 #include <cmath>
 
@@ -13,6 +12,9 @@ constexpr int oscTypeParameter = 27;
 constexpr int panTypeParameter = 26;
 constexpr int tickCountLimit = 999999;
 constexpr int oneShotTick = 30;
+// Timer 1's ticks (33 ms) that a show waits at most for the window manager to let go of
+// the window; one that never does is not waited for.
+constexpr int maxModulatorWaitTicks = 60;
 } // namespace
 
 void QuorvelV2AudioProcessorEditor::timerCallback (int timerId)
@@ -28,12 +30,18 @@ void QuorvelV2AudioProcessorEditor::timerCallback (int timerId)
             curveComponent.dopplerCurve.openGLContext.triggerRepaint();
             curveComponent.attenCurve.openGLContext.triggerRepaint();
         }
+        else if (modulatorWanted && (++modulatorWaitTicks > maxModulatorWaitTicks ||
+                                     !isHeldByWindowManager (modulatorWindow->getPeer()->getNativeHandle())))
+        {
+            mapModulatorWindow();
+        }
 
         deliverQueuedXEvents();
     }
     else if (timerId == 0)
     {
         updateParametersFromProcessor();
+        keepModulatorWindowInPlace();
     }
 
     if (tickCount == oneShotTick)
@@ -268,7 +276,7 @@ void QuorvelV2AudioProcessorEditor::buttonClicked (juce::Button* button)
     }
     else if (button == curvesButton.get())
     {
-        if (modulatorWindow->isVisible())
+        if (modulatorWanted)
             hideModulatorWindow();
         else
             showModulatorWindow();
@@ -299,17 +307,52 @@ void QuorvelV2AudioProcessorEditor::buttonClicked (juce::Button* button)
 
 void QuorvelV2AudioProcessorEditor::showModulatorWindow()
 {
+    modulatorWanted = true;
+    modulatorWaitTicks = 0;
+
+    // The first show makes the native window. Later ones wait (in timer 1) while the
+    // window manager has not yet let go of the window from the hide before, as after a
+    // double click: mapped now, it could take the map for the old window and the
+    // withdrawal then takes the window away, leaving it hidden while the editor thinks
+    // it shown.
+    if (!modulatorWindow->isOnDesktop())
+        modulatorWindow->addToDesktop();
+    else if (isHeldByWindowManager (modulatorWindow->getPeer()->getNativeHandle()))
+        return;
+
+    mapModulatorWindow();
+}
+
+void QuorvelV2AudioProcessorEditor::mapModulatorWindow()
+{
     modulatorWindow->setVisible (true);
     curveComponent.resumeOpenGL();
 }
 
 void QuorvelV2AudioProcessorEditor::hideModulatorWindow()
 {
+    modulatorWanted = false;
+
+    // Never shown, or its show still waits.
+    if (!modulatorWindow->isVisible())
+        return;
+
     curveComponent.releaseOpenGL();
     modulatorWindow->setVisible (false);
+    withdrawFromWindowManager (modulatorWindow->getPeer()->getNativeHandle());
+}
 
+// The framework's native window drops the image it paints through after 3 s without a
+// paint and, at its next paint, sends the window's bounds to the server again. A
+// withdrawn window lies where the window manager left it, at its frame's corner (as the
+// X conventions place a withdrawn window), and the framework reads that back as its
+// client area's place; sending it again with the frame's size taken off once more put
+// the window one title bar higher at each show after a hide. A one-pixel paint at each
+// tick of timer 0 (200 ms), shown or hidden, keeps the image, so the framework never sends it.
+void QuorvelV2AudioProcessorEditor::keepModulatorWindowInPlace()
+{
     if (auto* peer = modulatorWindow->getPeer())
-        withdrawFromWindowManager (peer->getNativeHandle());
+        peer->repaint ({ 0, 0, 1, 1 });
 }
 
 void QuorvelV2AudioProcessorEditor::saveScreenshots (const juce::String& path)

@@ -3,7 +3,6 @@
 #include "LineSmoothing.h"
 #include "PluginProcessor.h"
 #include "QuorvelGLScreenshot.h"
-#include "QueuedXEvents.h"
 
 QuorvelGLCurveComponent::QuorvelGLCurveComponent (QuorvelV2AudioProcessor* p) : processor (p)
 {
@@ -39,8 +38,6 @@ void QuorvelGLCurveComponent::initialise()
     frameMesh.vertices.append (al::Vec3f (-1, 1, 0));
 
     smoothLines = !rendererDropsSmoothedSegments ((const char*) glGetString (GL_RENDERER));
-
-    noteOpenGLConnection();
 
     // Released for the reason the 3-D view's initialise gives: a context left current on
     // the render thread can be destroyed under it by the message thread.

@@ -3,7 +3,6 @@
 #include "LineSmoothing.h"
 #include "PluginProcessor.h"
 #include "QuorvelGLScreenshot.h"
-#include "QueuedXEvents.h"
 #include "QuorvelGLU.h"
 #include "TRGraphics.h"
 #include "ZKFonts.h"
@@ -81,8 +80,6 @@ void QuorvelOpenGLComponent::initialise()
     zAxisMesh.vertices.append (al::Vec3f (0, 0, 100));
 
     smoothLines = !rendererDropsSmoothedSegments ((const char*) glGetString (GL_RENDERER));
-
-    noteOpenGLConnection();
 
     // The framework makes a new context current on its shared render thread to
     // initialise it and, when that first frame then stops early (its wait for the

@@ -682,10 +682,13 @@ void QuorvelV2AudioProcessor::setCurrentProgram (int)
 }
 const juce::String QuorvelV2AudioProcessor::getProgramName (int)
 {
-    // VST3 requires every program of a program list to have a name. The one program
-    // is whatever the settings are, and the wrapper never tells a host that a program's
-    // name has changed, so the name is a fixed word rather than the preset's.
-    if (wrapperType == wrapperType_VST3)
+    // VST3 requires every program of a program list to have a name, and the LV2
+    // wrapper writes the name into the bundle as its preset's label, which hosts list
+    // in their preset menus. The one program is whatever the settings are, and no
+    // wrapper tells a host that a program's name has changed, so the name is a fixed
+    // word rather than the preset's. VST 2.4 hosts keep the empty name they have
+    // always been given.
+    if (wrapperType == wrapperType_VST3 || wrapperType == wrapperType_LV2)
         return "Default";
     return {};
 }

@@ -92,14 +92,18 @@ void BiQuad::design (double frequency, double bandwidth, double gainDb)
     double warpedHalfWidth = halfWidth;
     // Just below half the rate the correction still grows without bound: a low-pass's
     // Q falls towards 0 and takes its pass band with it, and from about 0.491 of the
-    // rate the design is not even stable. So the warped bandwidth is held to 4.05
-    // octaves, just above the widest the plug-in asks for at 32 kHz and above (1.9
-    // octaves at 10 kHz and 32 kHz warp to 4.038), and every design it makes at those
-    // rates stays as it was; with 1.9 octaves a low-pass's -3 dB point then stays
-    // above 0.126 of the rate for any corner from 0.2 of the rate up to half of it. A
-    // bandwidth asked for wider than that is taken unwarped, as past half the rate.
+    // rate the design is not even stable. So the warped bandwidth is held to the larger
+    // of 4.05 octaves and the bandwidth times 4.05 / 1.9; wherever it stays within that,
+    // the design is the usual one. 4.05 octaves is just above what the plug-in's widest
+    // request, 1.9 octaves, warps to at 10 kHz and 32 kHz (4.038), so every design it
+    // makes at 32 kHz and above stays as it was, and up to 1.9 octaves that is the whole
+    // bound. A wider band has its correction never held below 4.05 / 1.9, the factor the
+    // bound allows 1.9 octaves, so away from half the rate it keeps its full warping.
+    // With 1.9 octaves a low-pass's -3 dB point stays above 0.126 of the rate for any
+    // corner from 0.2 of the rate up to half of it.
     if (!pastHalfTheRate)
-        warpedHalfWidth = std::min (halfWidth * w0 / sn, std::max (halfWidth, 0.34657359027997264 * 4.05));
+        warpedHalfWidth =
+            std::min (halfWidth * w0 / sn, std::max (0.34657359027997264 * 4.05, halfWidth * (4.05 / 1.9)));
     const double alpha = sn * std::sinh (warpedHalfWidth);
 
     double nb0, nb1, nb2, na0, na1, na2;

@@ -25,9 +25,10 @@ public:
     // The frequency is limited to 20..20000 Hz. A frequency that still reaches half the
     // sample rate, where the coefficients turn into NaN or the response folds over, is
     // designed at 0.49 of the rate with the bandwidth taken unwarped; below half the
-    // rate the warped bandwidth is held to 4.05 octaves (or to the bandwidth asked
-    // for, unwarped, if that is wider). A rate that is not a finite positive number, or
-    // a design that would not be finite and stable, keeps the previous coefficients.
+    // rate the warped bandwidth is held to the larger of 4.05 octaves and the
+    // bandwidth times 4.05 / 1.9, and is the usual warped one wherever that stays within
+    // the bound. A rate that is not a finite positive number, or a design that would
+    // not be finite and stable, keeps the previous coefficients.
     void set (double frequency, double bandwidth, double gainDb);
 
     double operator() (double x)

@@ -102,12 +102,14 @@ std::unique_ptr<QuorvelV2AudioProcessor> madeFor (juce::AudioProcessor::WrapperT
 }
 } // namespace
 
-// VST3 wants a named program, and VST3 and LV2 see the switches and choices as
-// discrete under the saved identifiers, where the Audio Unit keeps the framework's
-// answers (its hosts store automation under the index).
+// VST3 wants a named program and LV2 labels its preset with the name, and VST3 and
+// LV2 see the switches and choices as discrete under the saved identifiers, where the
+// Audio Unit keeps the framework's answers (its hosts store automation under the
+// index).
 TEST (HostAnswers, WhatEachWrapperIsTold)
 {
     EXPECT_EQ (madeFor (juce::AudioProcessor::wrapperType_VST3)->getProgramName (0), "Default");
+    EXPECT_EQ (madeFor (juce::AudioProcessor::wrapperType_LV2)->getProgramName (0), "Default");
     EXPECT_TRUE (madeFor (juce::AudioProcessor::wrapperType_VST)->getProgramName (0).isEmpty());
 
     const auto lv2 = madeFor (juce::AudioProcessor::wrapperType_LV2);

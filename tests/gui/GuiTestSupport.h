@@ -26,8 +26,10 @@ inline void pump (int milliseconds)
     }
 }
 
-// Runs the message loop until the condition holds or the time is up.
-inline bool pumpUntil (const std::function<bool()>& condition, int timeoutMilliseconds = 5000)
+// Runs the message loop until the condition holds or the time is up. The default is
+// made for a loaded machine drawing with software OpenGL; a wait that holds costs
+// nothing.
+inline bool pumpUntil (const std::function<bool()>& condition, int timeoutMilliseconds = 60000)
 {
     const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMilliseconds;
 

@@ -459,20 +459,26 @@ TEST_F (PluginHost, Lv2BundleReadByLilv)
 }
 
 // What lilv-based hosts read as the plug-in's parameters: thirty distinct
-// parameter URIs with the thirty names.
-TEST_F (PluginHost, Lv2DataDeclaresThirtyDistinctParameters)
+// parameter URIs with the thirty names; and its one preset, with a label that a
+// host's preset menu can show.
+TEST_F (PluginHost, Lv2DataDeclaresThirtyDistinctParametersAndANamedPreset)
 {
     const auto dsp = lv2Folder().getChildFile ("Toravel.lv2/dsp.ttl");
     const auto triples = run ({ "sordi", juce::URL (dsp).toString (false) });
     ASSERT_EQ (triples.exitCode, 0);
+    const auto manifest =
+        run ({ "sordi", juce::URL (lv2Folder().getChildFile ("Toravel.lv2/manifest.ttl")).toString (false) });
+    ASSERT_EQ (manifest.exitCode, 0);
 
     std::map<juce::String, juce::String> labels;
-    juce::StringArray parameterUris;
-    for (const auto& line : juce::StringArray::fromLines (triples.output))
+    juce::StringArray parameterUris, presetUris;
+    for (const auto& line : juce::StringArray::fromLines (triples.output + manifest.output))
     {
         const auto subject = line.upToFirstOccurrenceOf (" ", false, false);
         if (line.contains ("#type> <http://lv2plug.in/ns/lv2core#Parameter>"))
             parameterUris.addIfNotAlreadyThere (subject);
+        if (line.contains ("#type> <http://lv2plug.in/ns/ext/presets#Preset>"))
+            presetUris.addIfNotAlreadyThere (subject);
         if (line.contains ("rdf-schema#label> \""))
             labels[subject] =
                 line.fromFirstOccurrenceOf ("#label> \"", false, false).upToFirstOccurrenceOf ("\"", false, false);
@@ -484,4 +490,7 @@ TEST_F (PluginHost, Lv2DataDeclaresThirtyDistinctParameters)
         names.add (labels[uri]);
     for (const auto& e : expected)
         EXPECT_TRUE (names.contains (e.name)) << e.name;
+
+    ASSERT_EQ (presetUris.size(), 1) << manifest.output;
+    EXPECT_EQ (labels[presetUris[0]], "Default") << manifest.output;
 }

@@ -227,8 +227,9 @@ TEST (BiQuadDesign, DesignsThePlugInMakesAt32kHzAndAboveAreKept)
 
 // Below half the rate the bandwidth's warping correction grows without bound; the
 // low-pass must keep a pass band, and no design may be refused (which would leave the
-// filter where it was).
-TEST (BiQuadResponse, LowPassJustBelowHalfTheRateKeepsItsPassBand)
+// filter where it was). A wide band is bounded there too, yet far from half the rate
+// keeps its full warping.
+TEST (BiQuadResponse, WarpingJustBelowHalfTheRateIsBoundedAndLowPassKeepsItsPassBand)
 {
     for (double rate : { 8000.0, 16000.0, 22050.0, 24000.0, 28000.0 })
         for (double bw : { 1.9, 1.7 })
@@ -242,10 +243,23 @@ TEST (BiQuadResponse, LowPassJustBelowHalfTheRateKeepsItsPassBand)
                 ASSERT_FALSE (c == design (al::BIQUAD_LOWPASS, rate, 20.0, bw, 0.0)) << rate << " " << corner;
                 EXPECT_GT (20.0 * std::log10 (magnitudeAt (c, 0.12 * rate, rate)), -3.0) << rate << " " << corner;
             }
-    // A bandwidth wider than the bound is neither narrowed to it nor warped.
-    const Coefs wide = design (al::BIQUAD_BANDPASS, 16000.0, 0.49 * 16000.0, 6.0, 0.0);
-    EXPECT_TRUE (wide == design (al::BIQUAD_BANDPASS, 16000.0, 0.5 * 16000.0, 6.0, 0.0));
-    EXPECT_FALSE (wide == design (al::BIQUAD_BANDPASS, 16000.0, 0.49 * 16000.0, 8.0, 0.0));
+    // Six octaves at 1 kHz and 48 kHz need no bound: the design is the fully warped one.
+    EXPECT_NEAR (design (al::BIQUAD_BANDPASS, 48000.0, 1000.0, 6.0, 0.0).b0, 0.34085255381031537, 1e-12);
+
+    // Near half the rate, where the full warping would not even give a usable design,
+    // six octaves are still warped (unlike past half the rate), bounded, and made.
+    BiQuad wide (al::BIQUAD_BANDPASS, 16000.0);
+    wide.set (1000.0, 6.0, 0.0);
+    const Coefs running = coefs (wide);
+    wide.set (0.49 * 16000.0, 6.0, 0.0);
+    const Coefs bounded = coefs (wide);
+    ASSERT_TRUE (std::isfinite (bounded.b0 + bounded.b1 + bounded.b2 + bounded.a1 + bounded.a2));
+    EXPECT_TRUE (stable (bounded));
+    EXPECT_FALSE (bounded == running);
+    EXPECT_NEAR (magnitudeAt (bounded, 0.49 * 16000.0, 16000.0), 1.0, 1e-9);
+    EXPECT_FALSE (bounded == design (al::BIQUAD_BANDPASS, 16000.0, 0.5 * 16000.0, 6.0, 0.0));
+    // Each bandwidth has its own bound: a wider one is not narrowed to a common one.
+    EXPECT_FALSE (bounded == design (al::BIQUAD_BANDPASS, 16000.0, 0.49 * 16000.0, 8.0, 0.0));
 }
 
 TEST (BiQuadDesign, FrequencyAtOrAboveHalfTheRateStaysFiniteAndStable)
