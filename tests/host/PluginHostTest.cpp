@@ -328,14 +328,12 @@ protected:
     }
 };
 
+// Not for LV2: the framework's LV2 host puts a window of its own on the desktop before
+// it makes the plug-in's editor, so the host has a window first (and, without an error
+// handler, is ended by its own framework's requests).
 TEST_F (EditorLifetime, Vst3MadeBeforeTheHostHasAWindowOrAnXErrorHandler)
 {
     live (TORAVEL_VST3_BUNDLE, 1, false);
-}
-
-TEST_F (EditorLifetime, Lv2MadeBeforeTheHostHasAWindowOrAnXErrorHandler)
-{
-    live (TORAVEL_LV2_URI, 1, false);
 }
 
 TEST_F (EditorLifetime, VstMadeBeforeTheHostHasAWindowOrAnXErrorHandler)
