@@ -23,7 +23,7 @@ packages=(
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # headless windows for the editor tests, the synthetic clicks of the host program,
-    # and a window manager for it to run under (xprop tells when it is up)
+    # and window managers for it to run under (xprop tells when one is up)
     xvfb xauth libxtst-dev fluxbox openbox x11-utils
     # hosts we did not write
     jalv jackd2 lilv-utils lv2-dev sordi

@@ -45,8 +45,10 @@ void printUsage()
                  "  Needs an X display with the XTest extension.\n";
 }
 
+// Ends the line of steps that a cycle prints, then says what went wrong.
 bool fail (const juce::String& message)
 {
+    std::cout << std::endl;
     std::cerr << "toravel-host editor: " << message << std::endl;
     return false;
 }
@@ -135,12 +137,16 @@ public:
         // first click's events are dispatched, racing its window manager.
         user.timesUnmapped();
         user.click (curves.x, curves.y, 2);
-        if (!dispatchUntil ([this] { return unmapped += user.timesUnmapped(), unmapped > 0; },
-                            showTimeoutMilliseconds) ||
-            !dispatchUntil ([this] { return user.isShowing (modulatorTitle); }, showTimeoutMilliseconds))
+        int unmapped = 0;
+        if (!dispatchUntil (
+                [&]
+                {
+                    unmapped += user.timesUnmapped();
+                    return unmapped > 0 && user.isShowing (modulatorTitle);
+                },
+                showTimeoutMilliseconds))
             return fail (prefix + "a double click on \"curves\" did not hide and show the Modulator window: " +
                          user.describe (modulator));
-        unmapped = 0;
         printStep ("double-clicked");
         if (!isWhereItWas (prefix))
             return false;
@@ -184,10 +190,7 @@ public:
 
         dispatchFor (settleMilliseconds);
         if (user.findWindow (modulatorTitle) != 0)
-        {
-            std::cout << std::endl;
             return fail (prefix + "the Modulator window outlived the editor");
-        }
         std::cout << std::endl;
         return true;
     }
@@ -249,12 +252,9 @@ private:
     {
         user.click (curves.x, curves.y);
         if (!dispatchUntil ([&] { return user.isShowing (modulatorTitle) == shows; }, showTimeoutMilliseconds))
-        {
-            std::cout << std::endl;
             return fail (prefix + "a click on \"curves\" did not " + (shows ? "show" : "hide") + " the " +
                          modulatorTitle + " window" +
                          (modulator != 0 ? juce::String (": ") + user.describe (modulator) : juce::String()));
-        }
         printStep (shows ? "shown" : "hidden");
         if (shows && modulator != 0 && !isWhereItWas (prefix))
             return false;
@@ -288,7 +288,6 @@ private:
         // A window manager may place a window that comes back only once it has mapped it.
         if (dispatchUntil ([this] { return whereModulatorIs() == place; }, showTimeoutMilliseconds / 4))
             return true;
-        std::cout << std::endl;
         return fail (prefix + "the Modulator window came back at " + whereModulatorIs().toString() +
                      ", not where it was, at " + place.toString() + ": " + user.describe (modulator));
     }
@@ -312,7 +311,7 @@ private:
     juce::Point<int> curves;
     unsigned long modulator = 0;
     juce::Point<int> place;
-    int steps = 0, unmapped = 0;
+    int steps = 0;
 };
 } // namespace
 
