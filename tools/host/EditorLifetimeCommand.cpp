@@ -125,7 +125,8 @@ int runEditorLifetimes (const juce::StringArray& args)
         instance->releaseResources();
         instance.reset();
         dispatchFor (100);
-        std::cout << ", all deleted; the process holds " << openXConnections() << " X connections, the binary is "
+        std::cout << ", all deleted; the process holds " << openXConnections()
+                  << " X connections (this program's two among them), the plug-in's binary is "
                   << (isPluginBinaryLoaded() ? "still loaded" : "unloaded") << std::endl;
     }
 
