@@ -1,17 +1,13 @@
 #include "FrameworkX11.h"
 
-// Kept apart from the editor's other sources: the framework's X11 header needs Xlib's
-// names, which clash with the framework's own once both are in scope.
+// Kept apart from the editor's other sources: the framework declares its X window
+// system, and so the connection it opened, only to a file that has Xlib's names, which
+// clash with the framework's own elsewhere.
 #if defined(__linux__) || defined(__FreeBSD__)
+#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 #include <juce_events/juce_events.h>
 #include <juce_events/native/juce_linux_EventLoopInternal.h>
 #include <juce_gui_basics/juce_gui_basics.h>
-
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
-#include <juce_gui_basics/native/x11/juce_linux_XWindowSystem.h>
 
 namespace
 {
