@@ -348,7 +348,8 @@ void QuorvelV2AudioProcessorEditor::hideModulatorWindow()
 // X conventions place a withdrawn window), and the framework reads that back as its
 // client area's place; sending it again with the frame's size taken off once more put
 // the window one title bar higher at each show after a hide. A one-pixel paint at each
-// tick of timer 0 (200 ms), shown or hidden, keeps the image, so the framework never sends it.
+// tick of timer 0 (200 ms), shown or hidden, keeps the image, so the framework never
+// sends it.
 void QuorvelV2AudioProcessorEditor::keepModulatorWindowInPlace()
 {
     if (auto* peer = modulatorWindow->getPeer())
