@@ -28,8 +28,10 @@ constexpr int settleMilliseconds = 100;
 // What a wait for the X server, a window manager and software OpenGL may take on a
 // busy machine; a wait that is met returns at once.
 constexpr int showTimeoutMilliseconds = 20000;
-// A window that has been open this long has been moved by its window manager's
-// placement: a hide and show after that must still bring it back where it was.
+// Longer than the framework's native window keeps its paint image unused (3 s); at its
+// next paint after that it sends the window's bounds again, which once walked a hidden
+// window up by its title bar: a hide and show after that must still bring it back
+// where it was.
 constexpr int leftOpenMilliseconds = 4000;
 
 void printUsage()
