@@ -121,7 +121,9 @@ TEST (AgentMotionShapes, SpeedProfilesOfTheShapes)
             agent->onProcessSample (0);
             const double s = agent->pos[0] - 0.5 * agent->step[0];
             if (s > 0.05 && s < 0.95)
+            {
                 ASSERT_NEAR (agent->step[0] / u, profiles[shape].speed (s), 0.005) << "shape " << shape << " at " << s;
+            }
             if (halfWay == 0 && agent->pos[0] >= 0.5)
                 halfWay = i;
         }
