@@ -378,6 +378,10 @@ TEST_F (PluginHost, RenderAndDamageStateOpenNoDisplay)
         runProgram ({ TORAVEL_HOST_PROGRAM, "damage-state", TORAVEL_VST3_BUNDLE, "--cases", "10" }, environment);
     EXPECT_EQ (damage.exitCode, 0) << damage.output;
     EXPECT_FALSE (display.server.log().contains (" connected")) << display.server.log();
+
+    // The same log has a line for a program that does connect.
+    EXPECT_EQ (run ({ "xprop", "-display", display.name, "-root", "-len", "1" }).exitCode, 0);
+    EXPECT_TRUE (display.server.log().contains (" connected")) << display.server.log();
 }
 
 TEST_F (PluginHost, VstBinaryShowsTheEffectAndItsThirtyParameters)

@@ -31,8 +31,9 @@ void printUsage()
                  "  instance.\n"
                  "  --no-x-error-handler  set no X error handler until the program opens its first window,\n"
                  "                        as a host's toolkit does; a refused X request then ends the program\n"
-                 "  Prints after each time how many X connections the process holds and whether the\n"
-                 "  plug-in's binary is still loaded, which tell whether its framework shut down.\n"
+                 "  Prints after each time whether the plug-in's binary is still loaded and how many X\n"
+                 "  connections besides this program's own are open, and exits 1 if any is: the\n"
+                 "  plug-in's framework must close its own when its last instance goes.\n"
                  "  Needs an X display.\n";
 }
 
@@ -125,9 +126,14 @@ int runEditorLifetimes (const juce::StringArray& args)
         instance->releaseResources();
         instance.reset();
         dispatchFor (100);
-        std::cout << ", all deleted; the process holds " << openXConnections()
-                  << " X connections (this program's two among them), the plug-in's binary is "
-                  << (isPluginBinaryLoaded() ? "still loaded" : "unloaded") << std::endl;
+        const int left = otherXConnections (user->connectionNumber());
+        std::cout << ", all deleted; the plug-in's binary is " << (isPluginBinaryLoaded() ? "still loaded" : "unloaded")
+                  << ", " << left << " X connections besides this program's own are open" << std::endl;
+        // Its framework shuts down with its last instance and closes its connection; one
+        // left open was leaked, or the framework lives on with what it holds.
+        if (left != 0)
+            return stop ("the plug-in's instances are gone, yet " + juce::String (left) +
+                         " X connections besides this program's own are open");
     }
 
     std::cout << "editor-lifetimes: " << times << " times an instance and its editor made, shown and deleted"

@@ -76,14 +76,23 @@ bool dispatchUntil (const std::function<bool()>& condition, int timeoutMilliseco
     return true;
 }
 
-int openXConnections()
+int otherXConnections (int ownConnection)
 {
+    auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
+    auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+    const int frameworkConnection = display != nullptr ? ConnectionNumber (display) : -1;
+
     int count = 0;
     if (auto* folder = opendir ("/proc/self/fd"))
     {
         while (const auto* entry = readdir (folder))
-            if (entry->d_name[0] >= '0' && entry->d_name[0] <= '9' && isXConnection (std::atoi (entry->d_name)))
+        {
+            if (entry->d_name[0] < '0' || entry->d_name[0] > '9')
+                continue;
+            const int fd = std::atoi (entry->d_name);
+            if (fd != ownConnection && fd != frameworkConnection && isXConnection (fd))
                 ++count;
+        }
         closedir (folder);
     }
     return count;

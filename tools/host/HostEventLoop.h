@@ -9,6 +9,7 @@
 void dispatchFor (int milliseconds);
 bool dispatchUntil (const std::function<bool()>& condition, int timeoutMilliseconds);
 
-// The sockets to an X server that this process holds: the framework's own, a hosted
-// plug-in framework's, and any other.
-int openXConnections();
+// The sockets to an X server that this process holds but for this program's own: its
+// framework's and the one given (a DesktopUser's). What is left belongs to a hosted
+// plug-in's framework, or was leaked.
+int otherXConnections (int ownConnection);

@@ -53,6 +53,11 @@ DesktopUser::~DesktopUser()
         XCloseDisplay (display);
 }
 
+int DesktopUser::connectionNumber() const
+{
+    return display != nullptr ? ConnectionNumber (display) : -1;
+}
+
 bool DesktopUser::contains (int x, int y) const
 {
     const auto screen = DefaultScreen (display);

@@ -28,6 +28,9 @@ public:
     // Null when the user can act; otherwise why not.
     const char* problem() const { return whyNot; }
 
+    // The file descriptor of the user's own connection to the X server.
+    int connectionNumber() const;
+
     bool contains (int x, int y) const;
 
     // Clicks with the left button, count times with no pause between.
