@@ -145,6 +145,7 @@ private:
     void showModulatorWindow();
     void hideModulatorWindow();
     void mapModulatorWindow();
+    void paintBeforeTheFirstMap();
     void keepModulatorWindowInPlace();
     bool isBeingTyped (juce::TextEditor* input) const;
     void showParameterText (int index);

@@ -316,7 +316,10 @@ void QuorvelV2AudioProcessorEditor::showModulatorWindow()
     // withdrawal then takes the window away, leaving it hidden while the editor thinks
     // it shown.
     if (!modulatorWindow->isOnDesktop())
+    {
         modulatorWindow->addToDesktop();
+        paintBeforeTheFirstMap();
+    }
     else if (isHeldByWindowManager (modulatorWindow->getPeer()->getNativeHandle()))
         return;
 
@@ -340,6 +343,19 @@ void QuorvelV2AudioProcessorEditor::hideModulatorWindow()
     curveComponent.releaseOpenGL();
     modulatorWindow->setVisible (false);
     withdrawFromWindowManager (modulatorWindow->getPeer()->getNativeHandle());
+}
+
+// The framework's native window sends the window's bounds to the server again at its
+// first paint. Made after the window is mapped, that paint sent whatever the framework had
+// read back of the window's place by then: once a window manager has taken the window into
+// a frame, the client area's place inside it (101, 120 under fluxbox), or under KWin the
+// corner of the screen, where its new frame lies for a moment; the size hints then ask for
+// that place, and KWin put the window there. Made before the first map, it sends the place
+// the editor gave the window.
+void QuorvelV2AudioProcessorEditor::paintBeforeTheFirstMap()
+{
+    keepModulatorWindowInPlace();
+    modulatorWindow->getPeer()->performAnyPendingRepaintsNow();
 }
 
 // The framework's native window drops the image it paints through after 3 s without a

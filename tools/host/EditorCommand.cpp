@@ -18,6 +18,8 @@ namespace
 constexpr int editorWidth = 1200, editorHeight = 700;
 const juce::Point<int> curvesButtonCentre{ 1110 + 40, 610 + 10 };
 const char* const modulatorTitle = "Modulator";
+// Where the editor places the Modulator window, and so where the window asks to be.
+const juce::Point<int> modulatorPlace{ 100, 100 };
 
 constexpr double sampleRate = 44100.0;
 constexpr int blockSize = 512;
@@ -40,7 +42,9 @@ void printUsage()
                  "  opens the plug-in's editor in a window N times (default 10) while audio runs;\n"
                  "  each time clicks \"curves\" to show, hide and show the \"Modulator\" window\n"
                  "  (once with a double click that hides and shows it), moves it and shows it\n"
-                 "  again, checking after every show that it is where it was; under a window\n"
+                 "  again, checking after every show that it is where it was and that it asks to be\n"
+                 "  where the editor put it, at 100, 100; the first click comes 0 to 2.1 s after the\n"
+                 "  editor opens, a different time each cycle; under a window\n"
                  "  manager also minimises it and hides it with \"curves\", hides and shows it\n"
                  "  after leaving it open 4 s, closes it through the window manager, and closes\n"
                  "  the editor with it minimised, otherwise with it open.\n"
@@ -102,11 +106,17 @@ public:
         const auto prefix = "cycle " + juce::String (cycle) + ": ";
         if (!open (prefix))
             return false;
+        // The first click comes at a different time after the editor opens in each cycle:
+        // what the window asks for at its first show must not depend on it.
+        dispatchFor ((cycle - 1) % 4 * 700);
         std::cout << prefix << "editor open; Modulator window" << std::flush;
         steps = 0;
         modulator = 0; // a new editor's window, found at its first show
 
         if (!clickCurves (true, prefix) || !findModulator (prefix))
+            return false;
+        dispatchFor (settleMilliseconds);
+        if (!asksForItsPlace (prefix))
             return false;
         const bool managed = user.hasWindowManager();
 
@@ -288,10 +298,22 @@ private:
             user.watch (modulator = found);
 
         // A window manager may place a window that comes back only once it has mapped it.
-        if (dispatchUntil ([this] { return whereModulatorIs() == place; }, showTimeoutMilliseconds / 4))
+        if (!dispatchUntil ([this] { return whereModulatorIs() == place; }, showTimeoutMilliseconds / 4))
+            return fail (prefix + "the Modulator window came back at " + whereModulatorIs().toString() +
+                         ", not where it was, at " + place.toString() + ": " + user.describe (modulator));
+        return asksForItsPlace (prefix);
+    }
+
+    // The window asks the window manager for the editor's place for it, whatever the
+    // window manager did with it since: a window that sends back where it was put as a
+    // new place of its own walks, and a window manager that honours it puts it there.
+    bool asksForItsPlace (const juce::String& prefix)
+    {
+        juce::Point<int> asked{ -1, -1 };
+        if (user.requestedPlace (modulator, asked.x, asked.y) && asked == modulatorPlace)
             return true;
-        return fail (prefix + "the Modulator window came back at " + whereModulatorIs().toString() +
-                     ", not where it was, at " + place.toString() + ": " + user.describe (modulator));
+        return fail (prefix + "the Modulator window asks to be at " + asked.toString() + ", not at " +
+                     modulatorPlace.toString() + ": " + user.describe (modulator));
     }
 
     bool minimise (const juce::String& prefix)

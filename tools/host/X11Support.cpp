@@ -133,6 +133,18 @@ bool DesktopUser::size (unsigned long window, int& width, int& height) const
     return true;
 }
 
+bool DesktopUser::requestedPlace (unsigned long window, int& x, int& y) const
+{
+    XSizeHints hints{};
+    long supplied = 0;
+    if (window == 0 || !XGetWMNormalHints (display, window, &hints, &supplied) ||
+        (hints.flags & (USPosition | PPosition)) == 0)
+        return false;
+    x = hints.x;
+    y = hints.y;
+    return true;
+}
+
 long DesktopUser::windowManagerState (unsigned long window) const
 {
     const auto wmState = XInternAtom (display, "WM_STATE", False);

@@ -50,6 +50,10 @@ public:
     // The window's size, or false when it is gone.
     bool size (unsigned long window, int& width, int& height) const;
 
+    // The place the window asks the window manager for in its size hints (a user's or a
+    // program's position), or false when it asks for none or is gone.
+    bool requestedPlace (unsigned long window, int& x, int& y) const;
+
     // The state a window manager has given the window in its WM_STATE property
     // (1 normal, 3 iconic, 0 withdrawn), or -1 when it has none.
     long windowManagerState (unsigned long window) const;
