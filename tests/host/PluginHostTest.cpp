@@ -226,7 +226,7 @@ public:
 constexpr int editorProgramMilliseconds = 360000;
 
 // A user working the editor in a host: "curves" shows and hides the "Modulator"
-// window (twice in a hurry too), the window is moved, and after every show it must
+// window (a hide and a show in a hurry too), the window is moved, and after every show it must
 // be where it was left; the editor is closed with it open. Under a window manager the
 // window is also left open 4 s before a hide (by then the manager has placed it),
 // closed through the manager, minimised and then hidden (the manager must let go of
@@ -318,7 +318,8 @@ protected:
         // Mesa's leaks cannot be suppressed by name, and freed memory is what matters here.
         auto& asan = environment["ASAN_OPTIONS"];
         asan += (asan.empty() ? "" : ":") + std::string ("detect_leaks=0:max_free_fill_size=65536");
-        juce::StringArray command{ TORAVEL_HOST_PROGRAM, "editor-lifetimes", plugin, "--times", juce::String (times) };
+        juce::StringArray command{ TORAVEL_HOST_PROGRAM, "editor-lifetimes", plugin, "--times", juce::String (times),
+                                   "--seconds", "0.3" };
         if (!errorHandler)
             command.add ("--no-x-error-handler");
         const auto result = runProgram (command, environment, editorProgramMilliseconds);
@@ -341,19 +342,21 @@ TEST_F (EditorLifetime, VstMadeBeforeTheHostHasAWindowOrAnXErrorHandler)
     live (TORAVEL_VST_BINARY, 1, false);
 }
 
-TEST_F (EditorLifetime, Vst3SixTimesInOneProcess)
+// The LV2 and VST 2.4 cases run only under AddressSanitizer (see tests/CMakeLists.txt):
+// in the plain build an editor that kept what an earlier lifetime had freed passed them.
+TEST_F (EditorLifetime, Vst3TwiceInOneProcess)
 {
-    live (TORAVEL_VST3_BUNDLE, 6, true);
+    live (TORAVEL_VST3_BUNDLE, 2, true);
 }
 
-TEST_F (EditorLifetime, Lv2SixTimesInOneProcess)
+TEST_F (EditorLifetime, Lv2TwiceInOneProcess)
 {
-    live (TORAVEL_LV2_URI, 6, true);
+    live (TORAVEL_LV2_URI, 2, true);
 }
 
-TEST_F (EditorLifetime, VstSixTimesInOneProcess)
+TEST_F (EditorLifetime, VstTwiceInOneProcess)
 {
-    live (TORAVEL_VST_BINARY, 6, true);
+    live (TORAVEL_VST_BINARY, 2, true);
 }
 
 // A render and a state check draw nothing: given a display, they must open no

@@ -12,6 +12,12 @@ std::unique_ptr<juce::DocumentWindow> showInWindow (juce::AudioProcessorEditor* 
     window->setTopLeftPosition (0, 0);
     window->addToDesktop();
     window->setContentOwned (editor, true);
+    // The framework sends a window's bounds again at its first paint; made after a window
+    // manager has framed the window, that paint asked for the place it had read back inside
+    // the frame, and the window moved down by its title bar while the user was clicking
+    // in it. Made before the map, it asks for the place given above.
+    window->getPeer()->repaint ({ 0, 0, 1, 1 });
+    window->getPeer()->performAnyPendingRepaintsNow();
     window->setVisible (true);
 
     auto* peer = window->getPeer();

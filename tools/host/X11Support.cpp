@@ -64,14 +64,11 @@ bool DesktopUser::contains (int x, int y) const
     return x >= 0 && y >= 0 && x < DisplayWidth (display, screen) && y < DisplayHeight (display, screen);
 }
 
-void DesktopUser::click (int x, int y, int count)
+void DesktopUser::click (int x, int y)
 {
     XTestFakeMotionEvent (display, DefaultScreen (display), x, y, CurrentTime);
-    for (int i = 0; i < count; ++i)
-    {
-        XTestFakeButtonEvent (display, Button1, True, CurrentTime);
-        XTestFakeButtonEvent (display, Button1, False, CurrentTime);
-    }
+    XTestFakeButtonEvent (display, Button1, True, CurrentTime);
+    XTestFakeButtonEvent (display, Button1, False, CurrentTime);
     XFlush (display);
 }
 

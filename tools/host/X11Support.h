@@ -33,8 +33,8 @@ public:
 
     bool contains (int x, int y) const;
 
-    // Clicks with the left button, count times with no pause between.
-    void click (int x, int y, int count = 1);
+    // Clicks with the left button.
+    void click (int x, int y);
 
     // The client window with this title, wherever a window manager has put it (its
     // frames lie between the root and the clients), or 0.
