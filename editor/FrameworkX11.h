@@ -24,9 +24,3 @@ void deliverQueuedXEvents();
 // time. Sent on the framework's connection, so that it reaches the server after the
 // framework's own unmap.
 void withdrawFromWindowManager (void* nativeWindow);
-
-// Whether a window manager still holds the window: its WM_STATE is there and says
-// other than withdrawn, and it has not been given back to the root window. A withdrawn window must not be mapped again
-// until the window manager has let go of it: a map request that reaches it first is taken for the old window, which the
-// withdrawal then takes away.
-bool isHeldByWindowManager (void* nativeWindow);

@@ -115,11 +115,6 @@ ModulatorWindow::ModulatorWindow (std::function<void()> whenClosed)
 {
 }
 
-void ModulatorWindow::visibilityChanged()
-{
-    juce::Component::visibilityChanged();
-}
-
 void ModulatorWindow::userTriedToCloseWindow()
 {
     if (onClose)

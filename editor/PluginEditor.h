@@ -66,12 +66,6 @@ public:
     void userTriedToCloseWindow() override;
     int getDesktopWindowStyleFlags() const override;
 
-    // The base classes bring a window that becomes visible to the front, which maps it
-    // once before the framework's own map and asks the window manager to activate a
-    // window it has not yet seen mapped. A window manager places and raises a newly
-    // mapped window itself, so a show is the one map request.
-    void visibilityChanged() override;
-
 private:
     std::function<void()> onClose;
 };
@@ -144,7 +138,6 @@ private:
     void setParameterFromEditor (int index, float normalised);
     void showModulatorWindow();
     void hideModulatorWindow();
-    void mapModulatorWindow();
     void paintBeforeTheFirstMap();
     void keepModulatorWindowInPlace();
     bool isBeingTyped (juce::TextEditor* input) const;
@@ -153,12 +146,6 @@ private:
     // The snapshot dialog runs asynchronously (plug-ins build without modal loops);
     // it must outlive the call that launches it.
     std::unique_ptr<juce::FileChooser> screenshotChooser;
-
-    // Whether the user last asked for the "Modulator" window shown. A show waits (a few
-    // of timer 1's ticks at most) while the window manager still holds the window from
-    // the hide before it.
-    bool modulatorWanted = false;
-    int modulatorWaitTicks = 0;
 
     // The value fields the user has typed into since the editor last wrote them.
     juce::BigInteger typedFields;

@@ -12,9 +12,6 @@ constexpr int oscTypeParameter = 27;
 constexpr int panTypeParameter = 26;
 constexpr int tickCountLimit = 999999;
 constexpr int oneShotTick = 30;
-// Timer 1's ticks (33 ms) that a show waits at most for the window manager to let go of
-// the window; one that never does is not waited for.
-constexpr int maxModulatorWaitTicks = 60;
 } // namespace
 
 void QuorvelV2AudioProcessorEditor::timerCallback (int timerId)
@@ -29,11 +26,6 @@ void QuorvelV2AudioProcessorEditor::timerCallback (int timerId)
             curveComponent.velCurve.openGLContext.triggerRepaint();
             curveComponent.dopplerCurve.openGLContext.triggerRepaint();
             curveComponent.attenCurve.openGLContext.triggerRepaint();
-        }
-        else if (modulatorWanted && (++modulatorWaitTicks > maxModulatorWaitTicks ||
-                                     !isHeldByWindowManager (modulatorWindow->getPeer()->getNativeHandle())))
-        {
-            mapModulatorWindow();
         }
 
         deliverQueuedXEvents();
@@ -276,7 +268,7 @@ void QuorvelV2AudioProcessorEditor::buttonClicked (juce::Button* button)
     }
     else if (button == curvesButton.get())
     {
-        if (modulatorWanted)
+        if (modulatorWindow->isVisible())
             hideModulatorWindow();
         else
             showModulatorWindow();
@@ -307,36 +299,19 @@ void QuorvelV2AudioProcessorEditor::buttonClicked (juce::Button* button)
 
 void QuorvelV2AudioProcessorEditor::showModulatorWindow()
 {
-    modulatorWanted = true;
-    modulatorWaitTicks = 0;
-
-    // The first show makes the native window. Later ones wait (in timer 1) while the
-    // window manager has not yet let go of the window from the hide before, as after a
-    // double click: mapped now, it could take the map for the old window and the
-    // withdrawal then takes the window away, leaving it hidden while the editor thinks
-    // it shown.
+    // The first show makes the native window.
     if (!modulatorWindow->isOnDesktop())
     {
         modulatorWindow->addToDesktop();
         paintBeforeTheFirstMap();
     }
-    else if (isHeldByWindowManager (modulatorWindow->getPeer()->getNativeHandle()))
-        return;
 
-    mapModulatorWindow();
-}
-
-void QuorvelV2AudioProcessorEditor::mapModulatorWindow()
-{
     modulatorWindow->setVisible (true);
     curveComponent.resumeOpenGL();
 }
 
 void QuorvelV2AudioProcessorEditor::hideModulatorWindow()
 {
-    modulatorWanted = false;
-
-    // Never shown, or its show still waits.
     if (!modulatorWindow->isVisible())
         return;
 

@@ -43,8 +43,8 @@ void printUsage()
                  "  each time clicks \"curves\" to show, hide and show the \"Modulator\" window\n"
                  "  (once clicking again the moment it goes), moves it and shows it\n"
                  "  again, checking after every show that it is where it was and that it asks to be\n"
-                 "  where the editor put it, at 100, 100; the first click comes 0 to 2.1 s after the\n"
-                 "  editor opens, a different time each cycle; under a window\n"
+                 "  where the editor put it, at 100, 100; in the first four cycles the first click\n"
+                 "  comes 0, 0.7, 1.4 and 2.1 s after the editor opens; under a window\n"
                  "  manager also minimises it and hides it with \"curves\", hides and shows it\n"
                  "  after leaving it open 4 s, closes it through the window manager, and closes\n"
                  "  the editor with it minimised, otherwise with it open.\n"
@@ -106,9 +106,9 @@ public:
         const auto prefix = "cycle " + juce::String (cycle) + ": ";
         if (!open (prefix))
             return false;
-        // The first click comes at a different time after the editor opens in each cycle:
-        // what the window asks for at its first show must not depend on it.
-        dispatchFor ((cycle - 1) % 4 * 700);
+        // In the first four cycles the first click comes at a different time after the
+        // editor opens: what the window asks for at its first show must not depend on it.
+        dispatchFor (cycle <= 4 ? (cycle - 1) * 700 : 0);
         std::cout << prefix << "editor open; Modulator window" << std::flush;
         steps = 0;
         modulator = 0; // a new editor's window, found at its first show
