@@ -200,20 +200,26 @@ public:
             return;
         }
 
-        // Ready once it says on the root window that it manages the screen.
+        // Ready once it says on the root window that it manages the screen. Beside busy
+        // loops openbox once could not open the display that the server had just named
+        // and ended at once; one that ends so is started again.
         auto environment = environmentWithHome (folder);
         environment["DISPLAY"] = number.toStdString();
-        if (!manager.start ({ windowManager }, environment, folder.getChildFile ("wm.log")))
-            return;
-        while (manager.isRunning() && juce::Time::getMillisecondCounter() < deadline + 10000)
+        for (int attempt = 0; attempt < 3 && server.isRunning(); ++attempt)
         {
-            if (run ({ "xprop", "-display", number, "-root", "_NET_SUPPORTING_WM_CHECK" })
-                    .output.contains ("window id"))
-            {
-                name = number;
+            if (!manager.start ({ windowManager }, environment, folder.getChildFile ("wm.log")))
                 return;
+            while (manager.isRunning() && juce::Time::getMillisecondCounter() < deadline + 10000)
+            {
+                if (run ({ "xprop", "-display", number, "-root", "_NET_SUPPORTING_WM_CHECK" })
+                        .output.contains ("window id"))
+                {
+                    name = number;
+                    return;
+                }
+                juce::Thread::sleep (50);
             }
-            juce::Thread::sleep (50);
+            juce::Thread::sleep (200);
         }
     }
 

@@ -31,6 +31,7 @@ public:
     // when their input ends.
     bool start (const juce::StringArray& command, const Environment& environment, const juce::File& log)
     {
+        stop();
         logFile = log;
         exited = false;
         exitCode = -1;
