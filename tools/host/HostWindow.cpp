@@ -12,15 +12,15 @@ std::unique_ptr<juce::DocumentWindow> showInWindow (juce::AudioProcessorEditor* 
     window->setTopLeftPosition (0, 0);
     window->addToDesktop();
     window->setContentOwned (editor, true);
+    auto* peer = window->getPeer();
     // The framework sends a window's bounds again at its first paint; made after a window
     // manager has framed the window, that paint asked for the place it had read back inside
     // the frame, and the window moved down by its title bar while the user was clicking
     // in it. Made before the map, it asks for the place given above.
-    window->getPeer()->repaint ({ 0, 0, 1, 1 });
-    window->getPeer()->performAnyPendingRepaintsNow();
+    peer->repaint ({ 0, 0, 1, 1 });
+    peer->performAnyPendingRepaintsNow();
     window->setVisible (true);
 
-    auto* peer = window->getPeer();
     const auto native = (unsigned long) (juce::pointer_sized_uint) peer->getNativeHandle();
     const auto scale = peer->getPlatformScaleFactor();
     const int wantedWidth = juce::roundToInt (window->getWidth() * scale),
