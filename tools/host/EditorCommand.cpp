@@ -190,12 +190,12 @@ public:
             printStep ("closed through the window manager");
             if (!clickCurves (true, prefix) || !minimise (prefix))
                 return false;
-            window.reset();
+            closeWindow (window);
             std::cout << "; editor closed with it minimised" << std::flush;
         }
         else
         {
-            window.reset();
+            closeWindow (window);
             std::cout << "; editor closed with it showing" << std::flush;
         }
 

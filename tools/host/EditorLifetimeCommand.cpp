@@ -122,7 +122,7 @@ int runEditorLifetimes (const juce::StringArray& args)
         dispatchFor (milliseconds);
         std::cout << ", editor shown" << std::flush;
 
-        window.reset();
+        closeWindow (window);
         instance->releaseResources();
         instance.reset();
         dispatchFor (100);

@@ -31,12 +31,21 @@ namespace
 // to look after: a host calls their callbacks only when they have data, and makes the
 // idle calls each format defines (the framework's hosting classes make them from
 // timers: VST 2.4's effEditIdle, LV2's idle interface, VST3's run-loop timers).
-void deliverOwnQueuedXEvents()
+bool deliverOwnQueuedXEvents()
 {
     auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
     auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
-    if (display != nullptr && XEventsQueued (display, QueuedAlready) > 0)
-        juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (ConnectionNumber (display));
+    if (display == nullptr || XEventsQueued (display, QueuedAlready) == 0)
+        return false;
+    juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (ConnectionNumber (display));
+    return true;
+}
+
+// One pass of the loop; true if it found anything to do.
+bool dispatchOnce()
+{
+    const bool dispatched = juce::dispatchNextMessageOnSystemQueue (true);
+    return deliverOwnQueuedXEvents() || dispatched;
 }
 
 bool isXConnection (int fd)
@@ -56,11 +65,15 @@ void dispatchFor (int milliseconds)
 {
     const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
     while (juce::Time::getMillisecondCounter() < end)
-    {
-        const bool dispatched = juce::dispatchNextMessageOnSystemQueue (true);
-        deliverOwnQueuedXEvents();
-        if (!dispatched)
+        if (!dispatchOnce())
             juce::Thread::sleep (1);
+}
+
+void dispatchUntilIdle (int timeoutMilliseconds)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMilliseconds;
+    while (dispatchOnce() && juce::Time::getMillisecondCounter() < end)
+    {
     }
 }
 

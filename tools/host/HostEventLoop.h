@@ -9,6 +9,10 @@
 void dispatchFor (int milliseconds);
 bool dispatchUntil (const std::function<bool()>& condition, int timeoutMilliseconds);
 
+// Runs passes of the loop until one finds nothing to do, so that what the last events
+// posted has run (or until the timeout, should a busy window never let it rest).
+void dispatchUntilIdle (int timeoutMilliseconds);
+
 // The sockets to an X server that this process holds but for this program's own: its
 // framework's and the one given (a DesktopUser's). What is left belongs to a hosted
 // plug-in's framework, or was leaked.

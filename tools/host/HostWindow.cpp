@@ -38,3 +38,9 @@ std::unique_ptr<juce::DocumentWindow> showInWindow (juce::AudioProcessorEditor* 
             ": " + juce::String (user.describe (native));
     return nullptr;
 }
+
+void closeWindow (std::unique_ptr<juce::DocumentWindow>& window)
+{
+    dispatchUntilIdle (2000);
+    window.reset();
+}

@@ -14,3 +14,10 @@ class DesktopUser;
 // the editor's size, or nothing, with why in error.
 std::unique_ptr<juce::DocumentWindow> showInWindow (juce::AudioProcessorEditor* editor, const DesktopUser& user,
                                                     int timeoutMilliseconds, juce::String& error);
+
+// Deletes the window, and the editor in it, once the loop has nothing left to do. The
+// framework's embedding component posts, for each ConfigureNotify of the window it
+// embeds, a message that holds a plain pointer to itself; deleted while one waits, it
+// leaves the message to read freed memory. A loop that ended just after it delivered
+// such an event from its connection's queue left one waiting.
+void closeWindow (std::unique_ptr<juce::DocumentWindow>& window);
