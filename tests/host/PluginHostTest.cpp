@@ -350,8 +350,6 @@ TEST_F (EditorLifetime, VstMadeBeforeTheHostHasAWindowOrAnXErrorHandler)
     live (TORAVEL_VST_BINARY, 1, false);
 }
 
-// The LV2 and VST 2.4 cases run only under AddressSanitizer (see tests/CMakeLists.txt):
-// in the plain build an editor that kept what an earlier lifetime had freed passed them.
 TEST_F (EditorLifetime, Vst3TwiceInOneProcess)
 {
     live (TORAVEL_VST3_BUNDLE, 2, true);
