@@ -231,16 +231,15 @@ public:
 // so that a run that hangs is stopped with its output printed.
 constexpr int editorProgramMilliseconds = 360000;
 
-// A user working the editor in a host: "curves" shows and hides the "Modulator"
-// window (a hide and a show in a hurry too), the window is moved, and after every
-// show it must be where it was left and ask for the editor's place for it (the first
-// click comes at a different time in each of the first cycles); the editor is closed
-// with it open. Under a window manager the
-// window is also left open 4 s before a hide (by then the manager has placed it),
-// closed through the manager, minimised and then hidden (the manager must let go of
-// it), and the editor closed with it minimised. A lost click or a window elsewhere
-// fails the host program; a fault takes the host down, which shows as the child's
-// death by a signal (128 + its number).
+// A user working the editor in a host: "curves" shows and hides the "Modulator" window
+// (a hide and a show in a hurry too), the window is moved, and after every show it must
+// be where it was left and ask for the editor's place for it (the first click comes at
+// a different time in each of the first cycles); the editor is closed with it open.
+// Under a window manager the window is also left open 4 s before a hide (by then the
+// manager has placed it), closed through the manager, minimised and then hidden (the
+// manager must let go of it), and the editor closed with it minimised. A lost click or
+// a window elsewhere fails the host program; a fault takes the host down, which shows
+// as the child's death by a signal (128 + its number).
 class EditorUnderAUser : public PluginHost
 {
 protected:
